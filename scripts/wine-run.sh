@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine for ctest. The prefix comes from WINEPREFIX
+# (each test names one of the build tree's prefixes); standard input is closed
+# and Wine's own diagnostics are silenced.
+set -eu
+: "${WINEPREFIX:?WINEPREFIX must name a prefix}"
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+exec wine "$@" </dev/null

@@ -1,0 +1,170 @@
+// Loads TNInstall.dll from its own folder and calls it by ordinal, as the
+// suite's programs do. Each argument is one call or command, its fields
+// separated by '|':
+//   <ordinal>|arg|arg...   args: n (null), s:text (wide string), i:number,
+//                          b:N (buffer of N units), p (pointer to an int)
+//   reg|Name|text          set a REG_SZ under HKLM\Software\Tessaron
+//   regdel|Name            delete such a value
+// One output line per call: "ret=<result>" and, for each buffer or pointer
+// argument in order, " b=<text>" or " p=<value>". A buffer still holding its
+// fill shows <untouched>; a buffer without a terminator shows <unterminated>;
+// a write past a buffer's end shows <OVERRUN>.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kFill = 0xFFEE;
+constexpr size_t kGuard = 64;
+constexpr int kIntFill = int(0xDEADBEEF);
+
+void Print(const std::wstring& line)
+{
+    const std::wstring text = line + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), DWORD(out.size()), &written, nullptr);
+}
+
+std::vector<std::wstring> Split(const std::wstring& text)
+{
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = text.find(L'|', start);
+        fields.push_back(text.substr(start, bar - start));
+        if (bar == std::wstring::npos)
+            return fields;
+        start = bar + 1;
+    }
+}
+
+struct Arg {
+    enum Kind { Null, String, Int, Buffer, IntPtr } kind = Null;
+    std::wstring text;
+    std::vector<wchar_t> buffer;
+    size_t units = 0;
+    int number = kIntFill;
+    uintptr_t value = 0;
+};
+
+std::wstring Describe(const Arg& arg)
+{
+    if (arg.kind == Arg::IntPtr)
+        return arg.number == kIntFill ? L" p=<untouched>" : L" p=" + std::to_wstring(arg.number);
+    for (size_t i = arg.units; i < arg.buffer.size(); ++i)
+        if (arg.buffer[i] != kFill)
+            return L" b=<OVERRUN>";
+    if (arg.units == 0 || arg.buffer[0] == kFill)
+        return L" b=<untouched>";
+    const size_t length = wcsnlen(arg.buffer.data(), arg.units);
+    if (length == arg.units)
+        return L" b=<unterminated>";
+    return L" b=" + std::wstring(arg.buffer.data(), length);
+}
+
+void SetValue(const std::wstring& name, const std::wstring* text)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Tessaron", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
+    if (text)
+        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text->c_str()),
+                       DWORD((text->size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(key, name.c_str());
+    RegCloseKey(key);
+}
+
+uintptr_t Invoke(FARPROC export_, const std::vector<uintptr_t>& v)
+{
+    void* proc = reinterpret_cast<void*>(export_);
+    using U = uintptr_t;
+    switch (v.size()) {
+    case 0: return reinterpret_cast<U(WINAPI*)()>(proc)();
+    case 1: return reinterpret_cast<U(WINAPI*)(U)>(proc)(v[0]);
+    case 2: return reinterpret_cast<U(WINAPI*)(U, U)>(proc)(v[0], v[1]);
+    case 3: return reinterpret_cast<U(WINAPI*)(U, U, U)>(proc)(v[0], v[1], v[2]);
+    case 4: return reinterpret_cast<U(WINAPI*)(U, U, U, U)>(proc)(v[0], v[1], v[2], v[3]);
+    default: return reinterpret_cast<U(WINAPI*)(U, U, U, U, U)>(proc)(v[0], v[1], v[2], v[3], v[4]);
+    }
+}
+
+void Call(HMODULE dll, const std::vector<std::wstring>& fields)
+{
+    const int ordinal = _wtoi(fields[0].c_str());
+    FARPROC proc = GetProcAddress(dll, MAKEINTRESOURCEA(ordinal));
+    if (!proc) {
+        Print(L"noproc");
+        return;
+    }
+    std::vector<Arg> args(fields.size() - 1);
+    std::vector<uintptr_t> raw;
+    for (size_t i = 1; i < fields.size(); ++i) {
+        Arg& arg = args[i - 1];
+        const std::wstring& f = fields[i];
+        if (f.rfind(L"s:", 0) == 0) {
+            arg.kind = Arg::String;
+            arg.text = f.substr(2);
+        } else if (f.rfind(L"i:", 0) == 0) {
+            arg.kind = Arg::Int;
+            arg.value = uintptr_t(wcstoul(f.c_str() + 2, nullptr, 0));
+        } else if (f.rfind(L"b:", 0) == 0) {
+            arg.kind = Arg::Buffer;
+            arg.units = size_t(_wtoi(f.c_str() + 2));
+            arg.buffer.assign(arg.units + kGuard, kFill);
+        } else if (f == L"p") {
+            arg.kind = Arg::IntPtr;
+        }
+    }
+    for (Arg& arg : args) {
+        switch (arg.kind) {
+        case Arg::Null: raw.push_back(0); break;
+        case Arg::String: raw.push_back(reinterpret_cast<uintptr_t>(arg.text.c_str())); break;
+        case Arg::Int: raw.push_back(arg.value); break;
+        case Arg::Buffer: raw.push_back(reinterpret_cast<uintptr_t>(arg.buffer.data())); break;
+        case Arg::IntPtr: raw.push_back(reinterpret_cast<uintptr_t>(&arg.number)); break;
+        }
+    }
+    uintptr_t result = Invoke(proc, raw);
+    if (ordinal == 15)
+        result &= 0xFFFF;  // a LANGID comes back in AX
+    std::wstring line = L"ret=" + std::to_wstring(static_cast<long long>(static_cast<intptr_t>(result)));
+    for (const Arg& arg : args)
+        if (arg.kind == Arg::Buffer || arg.kind == Arg::IntPtr)
+            line += Describe(arg);
+    Print(line);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dir(self);
+    dir.erase(dir.find_last_of(L'\\') + 1);
+    HMODULE dll = LoadLibraryW((dir + L"TNInstall.dll").c_str());
+    if (!dll) {
+        Print(L"noload");
+        return 2;
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::vector<std::wstring> fields = Split(argv[i]);
+        if (fields[0] == L"reg" && fields.size() >= 3)
+            SetValue(fields[1], &fields[2]);
+        else if (fields[0] == L"regdel" && fields.size() >= 2)
+            SetValue(fields[1], nullptr);
+        else
+            Call(dll, fields);
+    }
+    return 0;
+}

@@ -1,0 +1,94 @@
+#include "probe_runner.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "test_support.h"
+
+namespace tntest {
+namespace {
+
+std::wstring Quote(const std::wstring& arg)
+{
+    std::wstring out = L"\"";
+    size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+            continue;
+        }
+        if (c == L'"')
+            out.append(slashes * 2 + 1, L'\\');
+        else
+            out.append(slashes, L'\\');
+        slashes = 0;
+        out += c;
+    }
+    out.append(slashes * 2, L'\\');
+    return out + L"\"";
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring>& args,
+                         const std::wstring& workDir)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        throw std::runtime_error("CreatePipe failed");
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    std::wstring command = Quote(exe);
+    for (const std::wstring& arg : args)
+        command += L" " + Quote(arg);
+
+    STARTUPINFOW start = {};
+    start.cb = sizeof(start);
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = writeEnd;
+    start.hStdError = writeEnd;
+    start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &start, &process)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        throw std::runtime_error("CreateProcess failed");
+    }
+    CloseHandle(writeEnd);
+
+    ProcessResult result;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+        result.out.append(chunk, got);
+    CloseHandle(readEnd);
+    WaitForSingleObject(process.hProcess, 120000);
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return result;
+}
+
+std::vector<std::string> RunProbe(const std::vector<std::wstring>& calls, const std::wstring& dir)
+{
+    const std::wstring where = dir.empty() ? ExeDir() : dir;
+    const ProcessResult run = RunProcess(where + L"tn_probe.exe", calls, where);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < run.out.size()) {
+        size_t end = run.out.find('\n', start);
+        if (end == std::string::npos)
+            end = run.out.size();
+        std::string line = run.out.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace tntest

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tntest {
+
+// Starts tn_probe.exe (from `dir`, default: beside the test executable) in a
+// fresh process with the given calls, and returns its output lines (UTF-8).
+std::vector<std::string> RunProbe(const std::vector<std::wstring>& calls,
+                                  const std::wstring& dir = std::wstring());
+
+// The same for any program: command line, its output, and its exit code.
+struct ProcessResult {
+    unsigned long exitCode = ~0ul;
+    std::string out;
+};
+ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring>& args,
+                         const std::wstring& workDir = std::wstring());
+
+}  // namespace tntest

@@ -1,0 +1,31 @@
+#pragma once
+#include <windows.h>
+#include "platform/hive_interface.h"
+
+namespace vault {
+
+// A hive-store key kept in the Windows registry below
+// HKLM\Software\Tessaron\Vault. Each object has its own open key.
+class VaultKey final : public IHiveKey {
+public:
+    void Release() override;
+    LONG Reserved1() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) override;
+    LONG ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size) override;
+    LONG CreateKey(HKEY root, const wchar_t* path) override;
+    LONG OpenKey(HKEY root, const wchar_t* path, DWORD access) override;
+    LONG CloseKey() override;
+    LONG Reserved7() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved8() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved9() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved10() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved11() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved12() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path) override;
+
+private:
+    ~VaultKey() { CloseKey(); }
+    HKEY key_ = nullptr;
+};
+
+}  // namespace vault
