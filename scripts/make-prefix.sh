@@ -7,6 +7,8 @@ if [ -f "$dir/.tn-ready" ]; then exit 0; fi
 rm -rf "$dir"
 mkdir -p "$(dirname "$dir")"
 export WINEPREFIX=$dir WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-wineboot -i </dev/null >/dev/null 2>&1
+loader=${TN_WINE_LOADER:-wine}
+"$loader" wineboot -i </dev/null >/dev/null 2>&1 || true
 wineserver -w
+[ -f "$dir/system.reg" ] || { echo "wineboot did not create $dir"; exit 1; }
 touch "$dir/.tn-ready"

@@ -37,7 +37,7 @@ bool ReadDirectoryValue(const wchar_t* valueName, wchar_t* buffer)
         return false;
     wmemcpy(buffer, raw, length);
     buffer[length] = L'\0';
-    if (!EndsInSeparator(buffer, length)) {
+    if (length > 0 && !EndsInSeparator(buffer, length)) {
         buffer[length] = L'\\';
         buffer[length + 1] = L'\0';
     }

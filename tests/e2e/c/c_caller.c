@@ -16,7 +16,6 @@ int main(void)
     if (GetInstallPath(NULL, MAX_PATH, NULL) != 0) { printf("null buffer not refused\n"); ++failures; }
     buffer[0] = 0;
     GetInstallPath(buffer, MAX_PATH, L"x");
-    if (GetOsVersionType(NULL) == 0) { printf("GetOsVersionType gave 0\n"); ++failures; }
     printf("install path: %ls\n", buffer);
     printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);
     return failures ? 1 : 0;

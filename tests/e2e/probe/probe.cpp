@@ -116,7 +116,7 @@ void Call(HMODULE dll, const std::vector<std::wstring>& fields)
             arg.text = f.substr(2);
         } else if (f.rfind(L"i:", 0) == 0) {
             arg.kind = Arg::Int;
-            arg.value = uintptr_t(wcstoul(f.c_str() + 2, nullptr, 0));
+            arg.value = uintptr_t(uint32_t(wcstoul(f.c_str() + 2, nullptr, 0)));
         } else if (f.rfind(L"b:", 0) == 0) {
             arg.kind = Arg::Buffer;
             arg.units = size_t(_wtoi(f.c_str() + 2));
@@ -134,10 +134,11 @@ void Call(HMODULE dll, const std::vector<std::wstring>& fields)
         case Arg::IntPtr: raw.push_back(reinterpret_cast<uintptr_t>(&arg.number)); break;
         }
     }
-    uintptr_t result = Invoke(proc, raw);
+    // Every result is 32 bits wide; a LANGID comes back in the low 16.
+    int32_t result = static_cast<int32_t>(Invoke(proc, raw));
     if (ordinal == 15)
-        result &= 0xFFFF;  // a LANGID comes back in AX
-    std::wstring line = L"ret=" + std::to_wstring(static_cast<long long>(static_cast<intptr_t>(result)));
+        result &= 0xFFFF;
+    std::wstring line = L"ret=" + std::to_wstring(result);
     for (const Arg& arg : args)
         if (arg.kind == Arg::Buffer || arg.kind == Arg::IntPtr)
             line += Describe(arg);

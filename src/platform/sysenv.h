@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+
+#include "TNInstall.h"  // WINTYPE_* bits
+
+namespace tn {
+
+// The Windows class: one version bit plus WINTYPE_NT or WINTYPE_9X, or
+// WINTYPE_WOW64 / WINTYPE_2003_WOW64 alone in a WOW64 process. `isNt`, when
+// given, receives 1 on Windows NT and 0 otherwise.
+DWORD GetWindowsVersionMask(int* isNt);
+
+// Fills `buffer` (260 units) with the 64-bit system directory and returns 1
+// in a WOW64 process; returns 0 and leaves the buffer untouched otherwise.
+int GetSystemDirectoryFor64(wchar_t* buffer);
+
+// The user-interface language of the system; Spanish of any sort is 0x000A.
+LANGID GetSystemUILanguage();
+// Tests replace the system's language source; null restores it.
+void SetUILanguageSourceForTesting(LANGID (*source)());
+
+// The language from install.ini's LangGroup that matches `language`, else the
+// first listed one, else 0.
+LANGID MatchLanguageGroup(DWORD language);
+
+}  // namespace tn
