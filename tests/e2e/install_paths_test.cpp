@@ -134,7 +134,7 @@ TEST(GetOemName, CountsBytesAndRefusesWhatDoesNotFit)
 
 TEST(FileMapSwitch, StartsAtOneAndKeepsAnyValue)
 {
-    EXPECT_EQ((Lines{"ret=1", "ret=1", "ret=0", "ret=0", "ret=7", "ret=-5", "ret=-5"}),
+    EXPECT_EQ((Lines{"ret=1", "ret=1", "ret=0", "ret=0", "ret=7", "ret=7", "ret=-5"}),
               RunProbe({L"14", L"13|i:0", L"14", L"13|i:7", L"14", L"13|i:-5", L"14"}));
     // Every process starts again at 1.
     EXPECT_EQ(Lines{"ret=1"}, RunProbe({L"14"}));
