@@ -9,6 +9,7 @@
 #include "install/layout.h"
 #include "install/lookup_context.h"
 #include "platform/registry.h"
+#include "platform/sysenv.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ int WINAPI FindInstalledFile(wchar_t* buffer, DWORD size, const wchar_t* fileNam
 
 DWORD WINAPI GetOsVersionType(int* isNt)
 {
-    return 0;
+    return tn::GetWindowsVersionMask(isNt);
 }
 
 }  // extern "C"
