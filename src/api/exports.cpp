@@ -11,6 +11,7 @@
 #include "install/layout.h"
 #include "install/lookup_context.h"
 #include "platform/registry.h"
+#include "platform/sysenv.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ int WINAPI FindInstalledFile(wchar_t* buffer, DWORD size, const wchar_t* fileNam
 
 DWORD WINAPI GetOsVersionType(int* isNt)
 {
-    return 0;
+    return tn::GetWindowsVersionMask(isNt);
 }
 
 }  // extern "C"
