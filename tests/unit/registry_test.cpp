@@ -58,8 +58,9 @@ TEST(ReadRegistryValue, NeverWritesPastTheCapacity)
     buffer[260] = 0x7777;
     const int read = tn::ReadRegistryValue(HKEY_LOCAL_MACHINE, tn::kProductRegistryKey,
                                            L"TestValue", buffer, 520);
-    if (read)
+    if (read) {
         EXPECT_EQ(L'x', buffer[259]);
+    }
     EXPECT_EQ(0x7777, buffer[260]);
 }
 
