@@ -185,14 +185,4 @@ TEST(FileMapStore, HostileAnswersAreNotReadPastTheBuffers)
     EXPECT_EQ(L"f.dll", tn::MapFileName(L"Comp", L"f.dll", nullptr, Context(true)));
 }
 
-TEST(DirectoryMacro, IsAnyTextStartingWithDollar)
-{
-    EXPECT_TRUE(tn::IsDirectoryMacro(L"$SYSTEM32"));
-    EXPECT_TRUE(tn::IsDirectoryMacro(L"$windows\\Fonts"));
-    EXPECT_TRUE(tn::IsDirectoryMacro(L"$"));
-    EXPECT_FALSE(tn::IsDirectoryMacro(L"bin\\$x"));
-    EXPECT_FALSE(tn::IsDirectoryMacro(L""));
-    EXPECT_FALSE(tn::IsDirectoryMacro(nullptr));
-}
-
 }  // namespace
