@@ -65,8 +65,22 @@ public:
     const CIniSection* GetSectionAt(size_t index) const;
 
 private:
+    friend class IniLineParser;
+
+    // Parses `units` code units of `text` (which has one spare unit after
+    // them) and keeps the text: parsed entries point into it.
+    void ParseText(std::unique_ptr<wchar_t[]> text, size_t units);
+    // Keeps a NUL-terminated copy of `length` characters for as long as the
+    // document lives (until Clear); parsed entries point into these blocks.
+    const wchar_t* StoreText(const wchar_t* text, size_t length);
+    void ReserveText(size_t chars);
+
     std::vector<std::unique_ptr<CIniSection>> sections_;
     std::wstring path_;
+    std::unique_ptr<wchar_t[]> text_;
+    std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;
+    wchar_t* textNext_ = nullptr;
+    size_t textRoom_ = 0;
 };
 
 }  // namespace tn

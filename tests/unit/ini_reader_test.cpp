@@ -111,6 +111,28 @@ TEST(IniParse, LongLines)
     }
 }
 
+TEST(IniParse, EntriesAndInputStayIndependent)
+{
+    // The caller's bytes are not touched (TABs are turned into blanks in the
+    // document's own copy), and a copied entry outlives its document.
+    const std::wstring text = L"[A]\r\nk\t=\"v\"\r\n";
+    const std::wstring before = text;
+    tn::CIniEntry copy;
+    {
+        CIniReader ini;
+        ParseText(ini, text);
+        copy = *ini.FindSection(L"A")->FindEntry(L"k");
+        tn::CIniEntry second(copy);
+        EXPECT_TRUE(second.SetValue(L"w"));
+        EXPECT_STREQ(L"v", ini.GetString(L"A", L"k"));
+    }
+    EXPECT_EQ(before, text);
+    EXPECT_STREQ(L"k", copy.GetKey());
+    EXPECT_STREQ(L"v", copy.GetValue());
+    tn::CIniEntry moved(std::move(copy));
+    EXPECT_STREQ(L"v", moved.GetValue());
+}
+
 TEST(IniParse, HeaderNameIsCutTo127)
 {
     const std::wstring longName(300, L'S');
