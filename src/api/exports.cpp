@@ -8,6 +8,7 @@
 #include "api/filemap_switch.h"
 #include "install/layout.h"
 #include "install/lookup_context.h"
+#include "install/queries.h"
 #include "platform/registry.h"
 
 namespace {
@@ -76,7 +77,9 @@ int WINAPI GetComponentPath(wchar_t* buffer, DWORD size, const wchar_t* componen
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        return tn::CopyAnswer(tn::GetComponentInstallDir(component, suffix), buffer, size);
+    });
 }
 
 int WINAPI GetComponentProducts(wchar_t* buffer, DWORD size, const wchar_t* component,
@@ -84,22 +87,24 @@ int WINAPI GetComponentProducts(wchar_t* buffer, DWORD size, const wchar_t* comp
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        return tn::CopyAnswer(tn::ListComponentProducts(component, byId), buffer, size);
+    });
 }
 
 int WINAPI GetProductId(const wchar_t* product)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::ReadProductId(product); });
 }
 
 int WINAPI IsComponentInstalled(const wchar_t* component)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::IsComponentInstalled(component) ? 1 : 0; });
 }
 
 int WINAPI IsProductInstalled(const wchar_t* product)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::IsProductInstalled(product) ? 1 : 0; });
 }
 
 int WINAPI IsInstalledFile(const wchar_t* path)
@@ -109,7 +114,8 @@ int WINAPI IsInstalledFile(const wchar_t* path)
 
 int WINAPI IsSingleProductComponent(const wchar_t* component)
 {
-    return 0;
+    // Running out of memory answers 0: the question could not be decided.
+    return Guarded(0, [&] { return tn::IsSingleProductComponent(component) ? 1 : 0; });
 }
 
 int WINAPI SetFileMapEnabled(int enabled)
