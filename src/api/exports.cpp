@@ -11,7 +11,9 @@
 #include "install/layout.h"
 #include "install/lookup_context.h"
 #include "install/queries.h"
+#include "platform/language.h"
 #include "platform/registry.h"
+#include "platform/sysenv.h"
 
 namespace {
 
@@ -164,12 +166,13 @@ int WINAPI GetFileMapEnabled(void)
 
 LANGID WINAPI GetLanguage(void)
 {
-    return 0;
+    // Always a language: when the lookup itself fails, the system's.
+    return Guarded(tn::GetSystemUILanguage(), [] { return tn::GetLanguage(); });
 }
 
 int WINAPI SetLanguage(DWORD language)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::SetLanguage(language); });
 }
 
 int WINAPI GetOemName(wchar_t* buffer, DWORD sizeBytes)
@@ -202,7 +205,7 @@ int WINAPI FindInstalledFile(wchar_t* buffer, DWORD size, const wchar_t* fileNam
 
 DWORD WINAPI GetOsVersionType(int* isNt)
 {
-    return 0;
+    return tn::GetWindowsVersionMask(isNt);
 }
 
 }  // extern "C"
