@@ -50,7 +50,9 @@ TEST(LogLine, LayoutOfEachKind)
              return tn::FormatApiCodeLine(l, n, kStamp, 5, "Access denied.\r\n");
          }},
         {"code alone", std::string(kStamp) + " APICode : 0xc000012f \r\n",
-         [](char* l, size_t n) { return tn::FormatApiCodeLine(l, n, kStamp, 0xC000012F, nullptr); }},
+         [](char* l, size_t n) {
+             return tn::FormatApiCodeLine(l, n, kStamp, 0xC000012F, nullptr);
+         }},
         {"module code", std::string(kStamp) + " modCode : -7 \r\n",
          [](char* l, size_t n) { return tn::FormatModuleCodeLine(l, n, kStamp, -7); }},
     };
@@ -187,7 +189,8 @@ TEST_F(LogFiles, NullMessageWritesNothingAndCreatesNoFolder)
     installValue_.Set(other.c_str());
     tn::ResetInstallDirCacheForTesting();
     tn::WriteLogA("x");
-    EXPECT_TRUE(tntest::FileExists(other + L"Data\\TNLog\\" + tntest::FromUtf8(ExeName()) + L".log"));
+    const std::wstring otherLog = other + L"Data\\TNLog\\" + tntest::FromUtf8(ExeName()) + L".log";
+    EXPECT_TRUE(tntest::FileExists(otherLog));
     EXPECT_FALSE(tntest::FileExists(install_ + L"Data"));
 }
 
