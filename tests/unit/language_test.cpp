@@ -90,7 +90,8 @@ TEST_F(Language, StoredIfOfferedElseFirstOfferedElseStoredOrSystem)
         {"stored and offered", Dword(0x0409), kOffers, 0x0412, 0x0409},
         {"stored, not offered", Dword(0x0411), kOffers, 0x0412, 0x0804},
         {"stored, list empty", Dword(0x0411), L"[InstallCompose]\nLangGroup=\n", 0x0412, 0x0411},
-        {"stored, no LangGroup", Dword(0x0411), L"[InstallCompose]\nComposeList=a\n", 0x0412, 0x0411},
+        {"stored, no LangGroup", Dword(0x0411), L"[InstallCompose]\nComposeList=a\n", 0x0412,
+         0x0411},
         {"stored, no install.ini", Dword(0x0411), nullptr, 0x0412, 0x0411},
         {"stored 0 counts as none", Dword(0), kOffers, 0x0409, 0x0409},
         {"system offered", std::nullopt, kOffers, 0x0409, 0x0409},
@@ -111,9 +112,10 @@ TEST_F(Language, StoredIfOfferedElseFirstOfferedElseStoredOrSystem)
         // when its four bytes would read as one the list offers (0x0061).
         {"string value", Stored{REG_SZ, std::string("a\0\0\0", 4)},
          L"[InstallCompose]\nLangGroup=0412,0061\n", 0x0412, 0x0412},
-        {"long string value", Stored{REG_SZ, std::string("0\0" "4\0" "0\0" "9\0\0\0", 10)}, kOffers,
-         0x0412, 0x0804},
-        {"binary value", Stored{REG_BINARY, std::string("\x09\x04\0\0", 4)}, nullptr, 0x0412, 0x0412},
+        {"long string value", Stored{REG_SZ, std::string("0\0" "4\0" "0\0" "9\0\0\0", 10)},
+         kOffers, 0x0412, 0x0804},
+        {"binary value", Stored{REG_BINARY, std::string("\x09\x04\0\0", 4)}, nullptr, 0x0412,
+         0x0412},
     };
     for (const LanguageCase& c : cases) {
         Store(c.stored);
