@@ -92,7 +92,14 @@ ILocalInstall* CreateLocalInstall()
     CLocalInstall* object = new (std::nothrow) CLocalInstall();
     if (!object)
         return nullptr;
-    if (!object->Open()) {
+    // Open reads install.ini and may run out of memory itself: the object
+    // goes with it, and the caller sees the same null as above.
+    int opened = 0;
+    try {
+        opened = object->Open();
+    } catch (const std::bad_alloc&) {
+    }
+    if (!opened) {
         object->Release();
         return nullptr;
     }
