@@ -268,13 +268,13 @@ bool CIniReader::Load(const wchar_t* path)
         return false;
 
     // One read into one buffer of whole code units, which the document then
-    // keeps; an odd last byte is ignored.
+    // keeps; an odd last byte is ignored. A file that does not fit in memory
+    // ends the load with std::bad_alloc: an empty document would read as a
+    // file without the keys asked for, and answers built on it as real ones.
     const size_t units = (static_cast<size_t>(size) + 1) / sizeof(wchar_t);
     if (units >= SIZE_MAX / sizeof(wchar_t) - 1)
-        return true;  // cannot be held in this process: as an allocation failure
-    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[units + 1]);
-    if (!buffer)
-        return true;
+        throw std::bad_alloc();
+    std::unique_ptr<wchar_t[]> buffer(new wchar_t[units + 1]);
     DWORD read = 0;
     if (ReadFile(file.Get(), buffer.get(), size, &read, nullptr))
         ParseText(std::move(buffer), read / sizeof(wchar_t));

@@ -46,6 +46,8 @@ public:
     // so Save creates it), then reads and parses the file. True if the file
     // was opened and is not empty. A null path or one longer than
     // kMaxPathChars is refused: false, empty document, no path recorded.
+    // Running out of memory throws std::bad_alloc (the document is then
+    // empty or partly parsed, the path recorded).
     bool Load(const wchar_t* path);
     // Parses UTF-16LE bytes as Load does after reading a file.
     void Parse(const void* bytes, size_t size);
