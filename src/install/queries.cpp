@@ -1,5 +1,7 @@
 #include "install/queries.h"
 
+#include <new>
+
 #include "config/ini_reader.h"
 #include "config/text_utils.h"
 #include "install/layout.h"
@@ -11,13 +13,21 @@ namespace {
 
 enum class InstalledList { Products, Components };
 
+// CreateLocalInstall answers null only when memory runs out. The queries end
+// then, as on any other allocation failure, rather than answer as if no
+// product or component were installed.
+void RequireLocalInstall(const LocalInstallPtr& local)
+{
+    if (!local)
+        throw std::bad_alloc();
+}
+
 bool IsListed(const wchar_t* name, InstalledList which)
 {
     if (!name)
         return false;
     LocalInstallPtr local;
-    if (!local)
-        return false;
+    RequireLocalInstall(local);
     const wchar_t* list =
         which == InstalledList::Products ? local->GetProductList() : local->GetComposeList();
     return IsInList(list, name, L',');
@@ -47,8 +57,7 @@ std::wstring ListComponentProducts(const wchar_t* component, int byId)
     StringList products;
     {
         LocalInstallPtr local;
-        if (!local)
-            return std::wstring();
+        RequireLocalInstall(local);
         SplitList(local->GetProductList(), products, L',', false);
     }
     std::wstring result;
@@ -57,7 +66,10 @@ std::wstring ListComponentProducts(const wchar_t* component, int byId)
     StringList listed;
     for (const std::wstring& name : products) {
         CProduct product;
-        product.LoadByName(name.c_str(), 0);  // a product that does not load contains nothing
+        // A product that does not load contains nothing; one that ran out of
+        // memory part-way would answer with some of its components missing.
+        if (product.LoadByName(name.c_str(), 0) == kProductNoMemory)
+            throw std::bad_alloc();
         if (!result.empty() && result.back() != L',')
             result += L',';
         if (FindComponent(product.Components, component)) {
@@ -95,11 +107,10 @@ bool IsSingleProductComponent(const wchar_t* component)
         return false;
     {
         LocalInstallPtr local;
-        if (local) {
-            StringList products;
-            if (SplitList(local->GetProductList(), products, L',', false) <= 1)
-                return true;
-        }
+        RequireLocalInstall(local);
+        StringList products;
+        if (SplitList(local->GetProductList(), products, L',', false) <= 1)
+            return true;
     }
     const std::wstring containing = ListComponentProducts(component, 0);
     if (containing.empty())

@@ -5,7 +5,8 @@ namespace tn {
 
 // The questions about installed components and products behind the exports
 // 6 to 10 and 12. Each reads install.ini and the description files afresh;
-// names compare with ASCII letters folded. None writes to the log.
+// names compare with ASCII letters folded. None writes to the log. Running
+// out of memory throws std::bad_alloc: no answer is made of part of the data.
 
 // The install directory, then the component's [Version] Path and a
 // backslash (when Path is not empty), then `suffix`. Empty for a null
