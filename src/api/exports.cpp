@@ -81,13 +81,15 @@ int WINAPI GetMappedFileName(wchar_t* buffer, DWORD size, const wchar_t* owner,
 
 // Its own order: the owner buffer is filled first, the name is copied also
 // when empty, and the result tells whether the map named an owner. A size
-// of 0 writes nothing and answers 0.
+// of 0 writes nothing and answers 0. Its failure answer is 0 with a lone
+// NUL in each buffer, also when the lookup itself fails.
 int WINAPI GetUnmappedFileName(wchar_t* buffer, DWORD size, const wchar_t* mappedName,
                                wchar_t* owner)
 {
     if (!buffer || size == 0)
         return 0;
-    return Guarded(0, [&] {
+    constexpr int kFailed = -1;
+    const int result = Guarded(kFailed, [&] {
         std::wstring found;
         const std::wstring name = tn::UnmapFileName(mappedName, found, CallContext());
         if (owner)
@@ -95,6 +97,12 @@ int WINAPI GetUnmappedFileName(wchar_t* buffer, DWORD size, const wchar_t* mappe
         CopyOrTerminate(name, buffer, size);
         return found.empty() ? 0 : 1;
     });
+    if (result != kFailed)
+        return result;
+    if (owner)
+        owner[0] = L'\0';
+    buffer[0] = L'\0';
+    return 0;
 }
 
 int WINAPI GetComponentFilePath(wchar_t* buffer, DWORD size, const wchar_t* component,
