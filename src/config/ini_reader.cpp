@@ -259,8 +259,9 @@ bool CIniReader::Load(const wchar_t* path)
         return false;  // a path the field cannot hold is refused, not cut
     path_ = path;
 
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr));
+    // A file being replaced at this moment is waited for briefly rather
+    // than read as missing.
+    FileHandle file = OpenForReading(path);
     if (!file.IsValid())
         return false;
     const DWORD size = GetFileSize(file.Get(), nullptr);

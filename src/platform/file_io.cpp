@@ -73,6 +73,18 @@ bool WriteAll(HANDLE file, const void* bytes, size_t size)
 
 }  // namespace
 
+FileHandle OpenForReading(const wchar_t* path)
+{
+    for (int attempt = 0;; ++attempt) {
+        FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    0, nullptr));
+        if (file.IsValid() || GetLastError() != ERROR_SHARING_VIOLATION ||
+            attempt == kOpenRetries)
+            return file;
+        Sleep(kOpenRetryPauseMs);
+    }
+}
+
 bool ReplaceFileContent(const wchar_t* path, const void* bytes, size_t size)
 {
     if (!path || *path == L'\0')

@@ -37,6 +37,14 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// Opens an existing file for reading, sharing it for reading only. A writer
+// that replaces the file holds it for a moment, and an open at that moment
+// fails with a sharing violation: such an open is tried again for a short
+// while (kOpenRetries times, kOpenRetryPauseMs apart) before it fails.
+constexpr int kOpenRetries = 20;
+constexpr DWORD kOpenRetryPauseMs = 5;
+FileHandle OpenForReading(const wchar_t* path);
+
 // Replaces the file at `path` with exactly `size` bytes: they are written to
 // a new temporary file in the same folder, flushed, and moved over the
 // target in one step. On any failure the temporary file is deleted, the
