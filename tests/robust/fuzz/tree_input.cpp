@@ -1,6 +1,6 @@
 #include "tree_input.h"
 
-#include "fuzz_run.h"
+#include "file_util.h"
 #include "test_support.h"
 
 namespace tnrobust {

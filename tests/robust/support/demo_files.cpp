@@ -3,18 +3,22 @@
 #include <windows.h>
 
 #include "demo_install.h"
-#include "fuzz_run.h"
+#include "file_util.h"
 #include "mutator.h"
 #include "test_support.h"
 
 namespace tnrobust {
 namespace {
 
+// Adds the files below `root` + `relative` (a folder path ending in a
+// backslash, or empty), with paths relative to `root`.
 void Collect(const std::wstring& root, const std::wstring& relative, std::vector<DemoFile>& out)
 {
-    for (const std::wstring& folder : ListFolders(root + relative))
-        Collect(root, folder.substr(root.size()) + L"\\", out);
-    for (const std::wstring& file : ListFiles(root + relative)) {
+    std::wstring folder = root + relative;
+    folder.pop_back();  // the listing functions take a folder without its backslash
+    for (const std::wstring& sub : ListFolders(folder))
+        Collect(root, sub.substr(root.size()) + L"\\", out);
+    for (const std::wstring& file : ListFiles(folder)) {
         std::wstring text;
         for (wchar_t c : tntest::FromUtf8(ReadFileBytes(file)))
             if (c != L'\r')

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tnrobust {
+
+// Files of a folder (not recursive), full paths in name order.
+std::vector<std::wstring> ListFiles(const std::wstring& dir);
+std::vector<std::wstring> ListFolders(const std::wstring& dir);
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string Narrow(const std::wstring& text);  // UTF-8
+// A fresh empty folder below the temporary folder (or below `base`).
+std::wstring MakeWorkDir(const std::wstring& base, const std::wstring& name);
+void RemoveTree(const std::wstring& dir);
+
+}  // namespace tnrobust
