@@ -1,0 +1,12 @@
+// Every heap block of these tests ends at a guard page, so that a write
+// past any buffer of the library faults where it happens.
+#include <gtest/gtest.h>
+
+#include "alloc_hooks.h"
+
+int main(int argc, char** argv)
+{
+    tnrobust::SetGuardPages(16);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
