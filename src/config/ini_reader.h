@@ -15,6 +15,7 @@ public:
 
     explicit CIniSection(const wchar_t* name);
     const wchar_t* GetName() const { return name_.c_str(); }
+    size_t GetNameLength() const { return name_.size(); }
     size_t GetEntryCount() const { return entries_.size(); }
     // Null when the index is not below the count.
     const CIniEntry* GetEntryAt(size_t index) const;
