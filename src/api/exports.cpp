@@ -12,6 +12,7 @@
 #include "install/lookup_context.h"
 #include "install/queries.h"
 #include "platform/registry.h"
+#include "platform/sysenv.h"
 
 namespace {
 
@@ -202,7 +203,7 @@ int WINAPI FindInstalledFile(wchar_t* buffer, DWORD size, const wchar_t* fileNam
 
 DWORD WINAPI GetOsVersionType(int* isNt)
 {
-    return 0;
+    return tn::GetWindowsVersionMask(isNt);
 }
 
 }  // extern "C"

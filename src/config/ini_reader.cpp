@@ -19,7 +19,7 @@ namespace {
 // A physical line is read in pieces of at most this many characters ...
 constexpr size_t kPieceMaxChars = 1023;
 // ... into a line of at most this many characters; the rest is cut.
-constexpr size_t kLineMaxChars = 2047;
+constexpr size_t kLineMaxChars = CIniReader::kMaxLineChars;
 
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 constexpr wchar_t kSwappedMark = 0xFFFE;

@@ -34,6 +34,9 @@ private:
 class CIniReader {
 public:
     static constexpr size_t kMaxPathChars = 259;
+    // A line holds at most this many characters when read; the rest is cut.
+    // A saved "key=value" line longer than this does not read back whole.
+    static constexpr size_t kMaxLineChars = 2047;
 
     CIniReader() = default;
     CIniReader(const CIniReader&) = delete;
