@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "console_writer.h"
+#include "stdout_capture.h"
 #include "tn_version.h"
 
 namespace {
@@ -112,8 +113,14 @@ int Run(const std::vector<std::wstring>& words)
     }
 
     Response response;
+    StdoutCapture capture;
     const int code = spec->handler(Invocation{args, spec->needsLibrary ? &library : nullptr},
                                    response);
+    const std::wstring libraryOutput = capture.Finish();
+    if (!libraryOutput.empty()) {
+        response.json.Set(L"libraryOutput", JsonValue::String(libraryOutput));
+        response.Error(L"tninstall: the library wrote on standard output:\n" + libraryOutput);
+    }
     return Finish(streams, args, response, code);
 }
 

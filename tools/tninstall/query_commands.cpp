@@ -1,5 +1,6 @@
 // The commands that ask one export each and show its answer as it came.
 #include "commands.h"
+#include "explain.h"
 #include "windows_names.h"
 
 namespace tnt {
@@ -45,8 +46,11 @@ int RunOemName(const Invocation& run, Response& out)
 
 int RunMap(const Invocation& run, Response& out)
 {
-    return ShowString(out, L"map", 3,
-                      run.library->GetMappedFileName(run.Arg(0), run.Arg(1), run.Arg(2)));
+    const StringAnswer answer = run.library->GetMappedFileName(run.Arg(0), run.Arg(1), run.Arg(2));
+    const int code = ShowString(out, L"map", 3, answer);
+    if (run.args.explain)
+        ExplainMap(run, out, answer);
+    return code;
 }
 
 int RunUnmap(const Invocation& run, Response& out)
@@ -57,13 +61,19 @@ int RunUnmap(const Invocation& run, Response& out)
     out.json.Set(L"owner", JsonValue::String(answer.second));
     out.Line(answer.text);
     out.Line(answer.result ? L"owner: " + answer.second : L"the file map names no owner");
+    if (run.args.explain)
+        ExplainUnmap(run, out, answer);
     return ExitFor(answer.result);
 }
 
 int RunFile(const Invocation& run, Response& out)
 {
-    return ShowString(out, L"file", 5,
-                      run.library->GetComponentFilePath(run.Arg(0), run.Arg(1), run.Arg(2)));
+    const StringAnswer answer =
+        run.library->GetComponentFilePath(run.Arg(0), run.Arg(1), run.Arg(2));
+    const int code = ShowString(out, L"file", 5, answer);
+    if (run.args.explain)
+        ExplainFile(run, out, answer);
+    return code;
 }
 
 int RunFind(const Invocation& run, Response& out)
@@ -76,12 +86,18 @@ int RunFind(const Invocation& run, Response& out)
         out.Line(answer.text);
         out.Line(L"component: " + answer.second);
     }
+    if (run.args.explain)
+        ExplainFind(run, out, answer);
     return ExitFor(answer.result);
 }
 
 int RunIsInstalled(const Invocation& run, Response& out)
 {
-    return ShowBool(out, L"is-installed", 11, run.library->IsInstalledFile(run.Arg(0)));
+    const int answer = run.library->IsInstalledFile(run.Arg(0));
+    const int code = ShowBool(out, L"is-installed", 11, answer);
+    if (run.args.explain)
+        ExplainIsInstalled(run, out, answer);
+    return code;
 }
 
 int RunComponentPath(const Invocation& run, Response& out)
