@@ -11,6 +11,7 @@
 #include "install/layout.h"
 #include "install/lookup_context.h"
 #include "install/queries.h"
+#include "platform/language.h"
 #include "platform/registry.h"
 #include "platform/sysenv.h"
 
@@ -165,12 +166,13 @@ int WINAPI GetFileMapEnabled(void)
 
 LANGID WINAPI GetLanguage(void)
 {
-    return 0;
+    // Always a language: when the lookup itself fails, the system's.
+    return Guarded(tn::GetSystemUILanguage(), [] { return tn::GetLanguage(); });
 }
 
 int WINAPI SetLanguage(DWORD language)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::SetLanguage(language); });
 }
 
 int WINAPI GetOemName(wchar_t* buffer, DWORD sizeBytes)
