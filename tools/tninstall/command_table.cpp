@@ -11,8 +11,8 @@ constexpr size_t kSynopsisColumn = 40;
 
 const CommandSpec kCommands[] = {
     {L"info", L"", L"one screen about the installation", L"Install and backup directory, OEM name, Windows class, language, the\nlanguage groups, the installed products with their ProductIDs and the\ninstalled components with their directories. Exit code 1 when the install\ndirectory is not set.", 0, 0, 0, 0, true, RunInfo},
-    {L"verify", L"", L"check every installed product and component",
-     L"Loads every installed product with all its components' description files and\nreports each problem with its component and the reason: description file\nmissing or unreadable, no [HaveSection], an empty [HaveSection], a listed\nsection missing, a record line with too few items, a file listed twice; and\ninstalled components that no installed product contains.\nExit code 0 when clean, 1 when problems were found.",
+    {L"verify", L"", L"check the installation's description files",
+     L"Loads every installed product with all its components' description files and\nreports each problem with its component and the reason: description file\nmissing or unreadable, no [HaveSection], an empty [HaveSection], a listed\nsection missing, a record line with too few items, a file listed twice.\nInstalled components that no installed product contains are named as well;\nthey are no fault (lookups still search them) and their description files\nare checked too. Exit code 0 when clean, 1 when problems were found.",
      0, 0, 0, 0, false, RunVerify},
     {L"install-path", L"[suffix]", L"install directory, then the suffix", L"", 1, 0, 1, 0, true, RunInstallPath},
     {L"backup-path", L"", L"the backup directory", L"", 2, 0, 0, 0, true, RunBackupPath},

@@ -32,12 +32,22 @@ std::wstring FromUtf8(const std::string& bytes)
     return out;
 }
 
-ConsoleWriter::ConsoleWriter(DWORD stdHandle) : handle_(GetStdHandle(stdHandle)), console_(false)
+ConsoleWriter::ConsoleWriter(DWORD stdHandle) : handle_(nullptr), console_(false)
 {
-    DWORD mode = 0;
-    if (handle_ == INVALID_HANDLE_VALUE)
+    const HANDLE given = GetStdHandle(stdHandle);
+    if (given == nullptr || given == INVALID_HANDLE_VALUE)
+        return;
+    if (!DuplicateHandle(GetCurrentProcess(), given, GetCurrentProcess(), &handle_, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
         handle_ = nullptr;
+    DWORD mode = 0;
     console_ = handle_ && GetConsoleMode(handle_, &mode);
+}
+
+ConsoleWriter::~ConsoleWriter()
+{
+    if (handle_)
+        CloseHandle(handle_);
 }
 
 void ConsoleWriter::Write(const std::wstring& text) const

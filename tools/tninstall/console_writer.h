@@ -8,9 +8,15 @@ namespace tnt {
 // stay readable: UTF-16 through WriteConsoleW when the handle is a console,
 // UTF-8 bytes when it is redirected to a file or a pipe. Line feeds are
 // written as given; a missing handle swallows the text.
+//
+// The writer keeps its own duplicate of the handle, so the C runtime may
+// redirect and restore its standard output (StdoutCapture) meanwhile.
 class ConsoleWriter {
 public:
     explicit ConsoleWriter(DWORD stdHandle);
+    ~ConsoleWriter();
+    ConsoleWriter(const ConsoleWriter&) = delete;
+    ConsoleWriter& operator=(const ConsoleWriter&) = delete;
     void Write(const std::wstring& text) const;
     // Bytes that are already UTF-8 (JSON): converted for a console, written
     // unchanged otherwise.

@@ -66,6 +66,30 @@ void Indent(std::string& out, int depth) { out.append(size_t(depth) * 2, ' '); }
 
 }  // namespace
 
+struct JsonValue::Member {
+    std::wstring name;
+    JsonValue value;
+};
+
+JsonValue::JsonValue() = default;
+JsonValue::JsonValue(JsonValue&&) noexcept = default;
+JsonValue& JsonValue::operator=(JsonValue&&) noexcept = default;
+JsonValue::~JsonValue() = default;
+
+JsonValue::JsonValue(const JsonValue& other)
+    : kind_(other.kind_), bool_(other.bool_), number_(other.number_), text_(other.text_)
+{
+    for (const auto& member : other.members_)
+        members_.push_back(std::make_unique<Member>(*member));
+}
+
+JsonValue& JsonValue::operator=(const JsonValue& other)
+{
+    if (this != &other)
+        *this = JsonValue(other);
+    return *this;
+}
+
 JsonValue JsonValue::Bool(bool value)
 {
     JsonValue v;
@@ -106,19 +130,19 @@ JsonValue JsonValue::Object()
 
 JsonValue& JsonValue::Add(JsonValue value)
 {
-    members_.emplace_back(std::wstring(), std::move(value));
-    return members_.back().second;
+    members_.push_back(std::make_unique<Member>(Member{std::wstring(), std::move(value)}));
+    return members_.back()->value;
 }
 
 JsonValue& JsonValue::Set(const std::wstring& name, JsonValue value)
 {
     for (auto& member : members_)
-        if (member.first == name) {
-            member.second = std::move(value);
-            return member.second;
+        if (member->name == name) {
+            member->value = std::move(value);
+            return member->value;
         }
-    members_.emplace_back(name, std::move(value));
-    return members_.back().second;
+    members_.push_back(std::make_unique<Member>(Member{name, std::move(value)}));
+    return members_.back()->value;
 }
 
 std::string JsonValue::Serialize() const
@@ -147,10 +171,10 @@ void JsonValue::Write(std::string& out, int depth) const
     for (size_t i = 0; i < members_.size(); ++i) {
         Indent(out, depth + 1);
         if (object) {
-            AppendString(out, members_[i].first);
+            AppendString(out, members_[i]->name);
             out += ": ";
         }
-        members_[i].second.Write(out, depth + 1);
+        members_[i]->value.Write(out, depth + 1);
         out += i + 1 < members_.size() ? ",\n" : "\n";
     }
     Indent(out, depth);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +13,12 @@ class JsonValue {
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
 
-    JsonValue() = default;
+    JsonValue();
+    JsonValue(const JsonValue& other);
+    JsonValue& operator=(const JsonValue& other);
+    JsonValue(JsonValue&&) noexcept;
+    JsonValue& operator=(JsonValue&&) noexcept;
+    ~JsonValue();
     static JsonValue Bool(bool value);
     static JsonValue Number(int64_t value);
     static JsonValue String(std::wstring text);
@@ -20,9 +26,10 @@ public:
     static JsonValue Object();
 
     Kind GetKind() const { return kind_; }
-    // Arrays: appends and returns the new element.
+    // Arrays: appends and returns the new element. Objects: sets a member
+    // (replacing one of the same name) and returns it. The references stay
+    // valid while the containing value lives, whatever is added after them.
     JsonValue& Add(JsonValue value);
-    // Objects: sets a member (replacing one of the same name) and returns it.
     JsonValue& Set(const std::wstring& name, JsonValue value);
 
     // UTF-8 text, indented by two blanks per level, without a final line feed.
@@ -37,7 +44,8 @@ private:
     bool bool_ = false;
     int64_t number_ = 0;
     std::wstring text_;
-    std::vector<std::pair<std::wstring, JsonValue>> members_;  // arrays: names unused
+    struct Member;  // a name (unused in arrays) and a value
+    std::vector<std::unique_ptr<Member>> members_;
 };
 
 }  // namespace tnt

@@ -71,6 +71,7 @@ public:
     std::vector<ProductReport> products;
     std::vector<Skipped> skipped;
     StringList checked;
+    StringList orphans;  // installed, but in no installed product
     std::vector<Problem> problems;
 
 private:
@@ -246,9 +247,10 @@ void Doctor::CheckCoverage(const StringList& installed)
     for (const std::wstring& component : installed) {
         if (tn::ListContains(covered_, component.c_str()))
             continue;
-        Add({L"", component, L"not-in-product", L"installed, but no installed product contains it",
-             L""});
-        // Lookups still search it: its description file is checked as well.
+        // A leftover or a component kept for [OldFile_Map] moves: worth a
+        // note, not a fault. Lookups still search it, so its description
+        // file is checked as well.
+        orphans.Append(component);
         CheckComponent(component, tn::GetComposeFilePath(component.c_str()));
     }
 }
@@ -339,6 +341,14 @@ int RunVerify(const Invocation&, Response& out)
         out.Line(L"  " + Padded(skip.component) + L"not for this Windows in " + skip.product +
                  L" (SupportOS " + Hex(skip.supportOs) + L"), not checked there");
     }
+    JsonValue& orphans = json.Set(L"notInAnyProduct", JsonValue::Array());
+    std::wstring orphanText;
+    for (const std::wstring& name : doctor.orphans) {
+        orphans.Add(JsonValue::String(name));
+        orphanText += (orphanText.empty() ? L"" : L", ") + name;
+    }
+    if (!orphanText.empty())
+        out.Line(L"Installed, but in no installed product: " + orphanText);
     out.Line(std::to_wstring(doctor.checked.Count()) + L" description files checked");
 
     JsonValue& problems = json.Set(L"problems", JsonValue::Array());
@@ -348,7 +358,8 @@ int RunVerify(const Invocation&, Response& out)
         out.Line(L"No problems found.");
         return kExitAnswered;
     }
-    out.Line(std::to_wstring(doctor.problems.size()) + L" problems:");
+    out.Line(std::to_wstring(doctor.problems.size()) +
+             (doctor.problems.size() == 1 ? L" problem:" : L" problems:"));
     for (const Problem& problem : doctor.problems)
         out.Line(L"  " + ProblemText(problem));
     return kExitEmpty;

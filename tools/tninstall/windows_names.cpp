@@ -88,6 +88,9 @@ std::wstring DescribeWindowsClass(DWORD mask)
 
 std::wstring LanguageName(LANGID language)
 {
+    // 0 would name the user's default language to the system.
+    if (language == 0)
+        return L"no language";
     for (const NamedLanguage& known : kSuiteLanguages)
         if (known.id == language)
             return known.name;
