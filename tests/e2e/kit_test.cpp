@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "demo_install.h"
 #include "probe_runner.h"
 #include "test_support.h"
 #include "tn_version.h"
@@ -53,6 +54,20 @@ TEST(Kit, CExampleAsksTheLibrary)
         const auto run = tntest::RunProcess(exe, {}, tntest::ExeDir(), true);
         EXPECT_EQ(0u, run.exitCode);
         EXPECT_EQ("install directory: C:\\Prog\\Suite\\\r\n", run.out);  // CRT text mode
+    }
+    {
+        // On the demo installation, a file kept under a mapped name.
+        tntest::TempDir dir;
+        const std::wstring root = dir / L"Suite\\";
+        tntest::WriteDemoInstall(root);
+        tntest::SetVaultString(L"FileMap\\Updater", L"tnupdate.exe", L"tnupdate_7.exe");
+        MachineValue install(L"InstallPath", root.c_str());
+        const auto run = tntest::RunProcess(exe, {L"tnupdate.exe"}, tntest::ExeDir(), true);
+        tntest::DeleteVaultTree(L"FileMap");
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ("install directory: " + tntest::ToUtf8(root) + "\r\ntnupdate.exe: " +
+                      tntest::ToUtf8(root) + "Update\\tnupdate_7.exe (component Updater)\r\n",
+                  run.out);
     }
     MachineValue install(L"InstallPath", nullptr);
     const auto run = tntest::RunProcess(exe, {}, tntest::ExeDir(), true);

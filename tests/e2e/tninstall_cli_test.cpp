@@ -161,6 +161,18 @@ TEST(ToolMapSet, WritesTheEntryWhereLookupsReadIt)
         EXPECT_EQ(std::wstring(c.data), data);
         EXPECT_EQ((wcslen(c.data) + 1) * sizeof(wchar_t), size);  // stored with its terminator
     }
+    // The library's lookups find them, both ways.
+    const struct {
+        std::vector<std::wstring> args;
+        std::string out;
+    } lookups[] = {
+        {{L"map", L"Scan", L"scan.dll", L"bin"}, "scan_7.dll\n"},
+        {{L"map", L"Drv", L"grd.sys", L"$SYSTEM32"}, "grd_7.sys\n"},
+        {{L"unmap", L"scan_2.exe"}, "scan.exe\nowner: Scan\n"},
+        {{L"unmap", L"\u4e2d_1.dll"}, "\xE4\xB8\xAD.dll\nowner: Lang\n"},
+    };
+    for (const auto& lookup : lookups)
+        EXPECT_EQ(lookup.out, RunTool(lookup.args).out) << tntest::ToUtf8(lookup.args[1]);
     tntest::DeleteVaultTree(L"FileMap");
 }
 

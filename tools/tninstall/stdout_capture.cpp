@@ -29,6 +29,31 @@ std::string ReadAll(const std::wstring& path)
     return bytes;
 }
 
+// The file is in binary mode, so the runtime's wide output functions store
+// UTF-16LE there and its narrow ones ANSI bytes. Text with a NUL in most odd
+// positions is read as UTF-16LE, anything else in the ANSI code page.
+std::wstring Decode(const std::string& bytes)
+{
+    if (bytes.empty())
+        return std::wstring();
+    size_t oddNuls = 0;
+    for (size_t i = 1; i < bytes.size(); i += 2)
+        if (bytes[i] == '\0')
+            ++oddNuls;
+    if (bytes.size() % 2 == 0 && oddNuls * 2 >= bytes.size() / 2) {
+        std::wstring text(bytes.size() / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = wchar_t(static_cast<unsigned char>(bytes[2 * i]) |
+                              (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        return text;
+    }
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring text(size_t(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), &text[0], n);
+    return text;
+}
+
 }  // namespace
 
 StdoutCapture::StdoutCapture()
@@ -61,15 +86,7 @@ std::wstring StdoutCapture::Finish()
         _dup2(saved_, 1);
         _close(saved_);
         saved_ = -1;
-        const std::string bytes = ReadAll(path_);
-        // The runtime wrote the wide text in the ANSI code page.
-        std::wstring text;
-        if (!bytes.empty()) {
-            const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-            text.resize(size_t(n > 0 ? n : 0));
-            if (n > 0)
-                MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), &text[0], n);
-        }
+        const std::wstring text = Decode(ReadAll(path_));
         for (wchar_t c : text)
             if (c != L'\r')
                 text_ += c;
