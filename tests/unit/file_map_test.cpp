@@ -78,7 +78,7 @@ TEST_F(FileMap, BadlyShapedDataCountsAsNoEntry)
     const std::wstring tooLong(260, L'm');
     const Case cases[] = {
         {"odd size", REG_SZ, std::wstring(L"ab\0", 3), 5, L"f.dll"},
-        {"unterminated", REG_SZ, L"ab", 4, L"f.dll"},
+        {"260 characters, no terminator", REG_SZ, tooLong, 520, L"f.dll"},
         {"not a string", REG_DWORD, L"ab", 4, L"f.dll"},
         {"binary", REG_BINARY, std::wstring(L"ab\0", 3), 6, L"f.dll"},
         {"empty", REG_SZ, L"", 0, L"f.dll"},
@@ -171,6 +171,9 @@ TEST(FileMapStore, HostileAnswersAreNotReadPastTheBuffers)
         EXPECT_EQ(c.owner, owner) << c.what;
     }
 
+    // Data without a terminator is not taken, however short.
+    HiveDouble::script.readData = {'a', 0, 'b', 0};
+    EXPECT_EQ(L"f.dll", tn::MapFileName(L"Comp", L"f.dll", nullptr, Context(true)));
     // A store that reports more bytes than the buffer holds is not believed.
     HiveDouble::script.readData.assign(520, 'a');
     HiveDouble::script.reportedSize = 4000;
@@ -180,16 +183,6 @@ TEST(FileMapStore, HostileAnswersAreNotReadPastTheBuffers)
     HiveDouble::script.openResult = ERROR_ACCESS_DENIED;
     HiveDouble::script.readData = {'m', 0, 0, 0};
     EXPECT_EQ(L"f.dll", tn::MapFileName(L"Comp", L"f.dll", nullptr, Context(true)));
-}
-
-TEST(DirectoryMacro, IsAnyTextStartingWithDollar)
-{
-    EXPECT_TRUE(tn::IsDirectoryMacro(L"$SYSTEM32"));
-    EXPECT_TRUE(tn::IsDirectoryMacro(L"$windows\\Fonts"));
-    EXPECT_TRUE(tn::IsDirectoryMacro(L"$"));
-    EXPECT_FALSE(tn::IsDirectoryMacro(L"bin\\$x"));
-    EXPECT_FALSE(tn::IsDirectoryMacro(L""));
-    EXPECT_FALSE(tn::IsDirectoryMacro(nullptr));
 }
 
 }  // namespace

@@ -9,15 +9,16 @@
 
 namespace tntest {
 
-// Sends what the process writes to standard output into a file while the
-// object lives; Text() gives it back with CR LF turned into LF.
+// Sends what the process writes to standard output into a file (opened in
+// text mode, as a console or pipe is) while the object lives; Text() gives
+// it back with CR LF turned into LF.
 class StdoutCapture {
 public:
     StdoutCapture()
     {
         std::fflush(stdout);
         saved_ = _dup(1);
-        const int file = _wopen(Path().c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
+        const int file = _wopen(Path().c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT, 0600);
         _dup2(file, 1);
         _close(file);
     }
