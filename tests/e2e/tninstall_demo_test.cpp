@@ -23,6 +23,13 @@ std::wstring SystemDir()
     return std::wstring(dir) + L"\\";
 }
 
+std::wstring Expand(const wchar_t* text)
+{
+    wchar_t out[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(text, out, MAX_PATH);
+    return out;
+}
+
 std::wstring WindowsDir()
 {
     wchar_t dir[MAX_PATH] = {};
@@ -119,7 +126,17 @@ TEST_F(ToolDemo, ExplainedAnswerIsTheExportsOnEveryQuery)
         {{L"file", L"Core", L"tnmain.exe"}, r + L"Program\\tnmain.exe", L"[CoreBin] tnmain.exe="},
         {{L"file", L"Core", L"tnsvc.sys"}, sys + L"drivers\\tnsvc.sys", L"is a directory macro"},
         {{L"file", L"Core", L"tnhook64.dll"}, sys + L"tnhook64_2.dll", L"OsMask asks for the 64-bit"},
+        {{L"file", L"Engine", L"tnengine.dll"}, r + L"Program\\Engine\\bin\\tnengine_412.dll", L"FileMap\\Engine\\bin maps"},
         {{L"file", L"Engine", L"tnengine.dll", L"BIN"}, r + L"Program\\Engine\\bin\\tnengine_412.dll", L"matches"},
+        {{L"file", L"Engine", L"engine.cfg"}, r + L"Program\\Engine\\config\\engine.cfg", L"[EngineData] engine.cfg="},
+        {{L"file", L"Engine", L"legacy.dat"}, r + L"Program\\Engine\\legacy.dat", L"default path"},
+        {{L"file", L"Legacy", L"tnmail.dll"}, r + L"Program\\Mail\\tnmail.dll", L"the search moves to \"MailGuard\""},
+        {{L"file", L"UI", L"ui0409.lng"}, r + L"Program\\UI\\lang\\ui0409.lng", L"FileMap\\UI\\lang holds no"},
+        {{L"file", L"Signatures", L"daily.sig"}, r + L"Data\\Signatures\\daily_0412.sig", L"FileMap\\Signatures maps"},
+        {{L"file", L"Updater", L"tnupdate.exe"}, r + L"Update\\tnupdate_7.exe", L"FileMap\\Updater maps"},
+        {{L"file", L"Shell", L"tnshell.dll"}, Expand(L"%CommonProgramFiles%\\Tessaron\\tnshell.dll"), L"expands to"},
+        {{L"file", L"Shell", L"tnshell64.dll"}, Expand(L"%ProgramFiles%\\Tessaron\\Shell\\tnshell64.dll"), L"expands to"},
+        {{L"file", L"NetFilter", L"tnnf.sys"}, sys + L"drivers\\tnnf.sys", L"OsMask asks for the 64-bit"},
         {{L"file", L"Engine", L"tnengine.dll", L"config"}, r + L"Program\\Engine\\tnengine.dll", L"passed over"},
         {{L"file", L"Engine", L"tnui.dll"}, r + L"Program\\UI\\tnui.dll", L"[OldFile_Map] tnui.dll = UI"},
         {{L"file", L"Legacy", L"tnscan.exe"}, r + L"Program\\Engine\\tnscan.exe", L"the search moves to \"Engine\""},
@@ -127,12 +144,14 @@ TEST_F(ToolDemo, ExplainedAnswerIsTheExportsOnEveryQuery)
         {{L"file", L"Signatures", L"daily.sig", L"--no-filemap"}, r + L"Data\\Signatures\\daily.sig", L"switched off"},
         {{L"file", L"Rescue", L"x.dll"}, L"", L"not loaded"},
         {{L"find", L"tnsans.ttf"}, win + L"Fonts\\tnsans_v3.ttf / UI", L"search order: Core, Engine"},
+        {{L"find", L"tnnfapi.dll"}, sys + L"tnnfapi.dll / NetFilter", L"[NfDrv] tnnfapi.dll="},
         {{L"find", L"tnol.exe"}, r + L"Online\\tnol.exe / TNol", L"Legacy, TNol"},
         {{L"find", L"tnupdate.exe"}, r + L"Update\\tnupdate_7.exe / Updater", L"FileMap\\Updater maps"},
         {{L"find", L"tnengine_412.dll"}, r + L"Program\\Engine\\tnengine_412.dll / Engine", L"the file map names the owner \"Engine\""},
         {{L"find", L"nothing.dll"}, L"", L"no installed component holds the file"},
         {{L"is-installed", r + L"Program\\Engine\\bin\\tnengine_412.dll"}, L"yes", L"looked up as \"tnengine.dll\""},
         {{L"is-installed", r + L"PROGRAM\\tnmain.exe"}, L"yes", L"this path"},
+        {{L"is-installed", sys + L"drivers\\tnsvc.sys"}, L"yes", L"this path"},
         {{L"is-installed", r + L"Program\\Engine\\tnengine.dll"}, L"no", L"located"},
     };
     for (const auto& query : queries) {
