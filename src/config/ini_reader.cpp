@@ -385,22 +385,7 @@ const wchar_t* CIniReader::GetString(const wchar_t* section, const wchar_t* key)
 
 int CIniReader::GetInt(const wchar_t* section, const wchar_t* key, int defaultValue) const
 {
-    const wchar_t* p = GetString(section, key);
-    if (*p == L'\0')
-        return defaultValue;
-    while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
-        ++p;
-    const bool negative = *p == L'-';
-    if (*p == L'-' || *p == L'+')
-        ++p;
-    // Accumulate the magnitude, clamped one past INT_MAX so -2147483648 fits.
-    constexpr long long kClamp = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (; *p >= L'0' && *p <= L'9'; ++p)
-        magnitude = std::min(magnitude * 10 + (*p - L'0'), kClamp);
-    if (negative)
-        return static_cast<int>(-magnitude);
-    return static_cast<int>(std::min(magnitude, static_cast<long long>(INT_MAX)));
+    return ParseIniInt(GetString(section, key), defaultValue);
 }
 
 bool CIniReader::SetString(const wchar_t* section, const wchar_t* key, const wchar_t* value)

@@ -1,24 +1,11 @@
 #include "config/ini_section_index.h"
 
-#include <algorithm>
-#include <climits>
 #include <cwchar>
 
 #include "config/case_fold.h"
+#include "config/text_utils.h"
 
 namespace tn {
-namespace {
-
-std::wstring Folded(const wchar_t* text, size_t length)
-{
-    std::wstring folded(text, length);
-    for (wchar_t& c : folded)
-        c = FoldAscii(c);
-    return folded;
-}
-
-}  // namespace
-
 void CIniSectionIndex::Rebuild(const CIniReader& ini)
 {
     sections_.clear();
@@ -27,7 +14,7 @@ void CIniSectionIndex::Rebuild(const CIniReader& ini)
     for (size_t i = 0; i < count; ++i) {
         const CIniSection* section = ini.GetSectionAt(i);
         if (section)  // emplace keeps the first section of a name
-            sections_.emplace(Folded(section->GetName(), section->GetNameLength()), section);
+            sections_.emplace(FoldedCopy(section->GetName(), section->GetNameLength()), section);
     }
 }
 
@@ -36,7 +23,7 @@ const CIniSection* CIniSectionIndex::Find(const wchar_t* name) const
     if (!name)
         return nullptr;
     // A name is looked up as it would be stored: cut to a section name's field.
-    const auto it = sections_.find(Folded(name, wcsnlen(name, CIniSection::kMaxNameChars)));
+    const auto it = sections_.find(FoldedCopy(name, wcsnlen(name, CIniSection::kMaxNameChars)));
     return it == sections_.end() ? nullptr : it->second;
 }
 
@@ -50,26 +37,6 @@ const wchar_t* CIniSectionIndex::GetString(const wchar_t* section, const wchar_t
 int CIniSectionIndex::GetInt(const wchar_t* section, const wchar_t* key, int defaultValue) const
 {
     return ParseIniInt(GetString(section, key), defaultValue);
-}
-
-int ParseIniInt(const wchar_t* text, int defaultValue)
-{
-    if (!text || !*text)
-        return defaultValue;
-    const wchar_t* p = text;
-    while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
-        ++p;
-    const bool negative = *p == L'-';
-    if (*p == L'-' || *p == L'+')
-        ++p;
-    // The magnitude, clamped one past INT_MAX so that -2147483648 fits.
-    constexpr long long kClamp = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (; *p >= L'0' && *p <= L'9'; ++p)
-        magnitude = std::min(magnitude * 10 + (*p - L'0'), kClamp);
-    if (negative)
-        return static_cast<int>(-magnitude);
-    return static_cast<int>(std::min(magnitude, static_cast<long long>(INT_MAX)));
 }
 
 }  // namespace tn

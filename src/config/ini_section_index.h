@@ -29,9 +29,5 @@ private:
     std::unordered_map<std::wstring, const CIniSection*> sections_;
 };
 
-// The decimal reading of INI integer values: an empty text gives the default;
-// otherwise leading white space, an optional sign and the digits up to the
-// first other character, clamped to the 32-bit range; no digits give 0.
-int ParseIniInt(const wchar_t* text, int defaultValue);
 
 }  // namespace tn
