@@ -6,9 +6,12 @@
 #include "TNInstall.h"
 #include "api/copy_rule.h"
 #include "api/filemap_switch.h"
+#include "install/file_locator.h"
+#include "install/file_map.h"
 #include "install/layout.h"
 #include "install/lookup_context.h"
 #include "platform/registry.h"
+#include "platform/sysenv.h"
 
 namespace {
 
@@ -22,11 +25,27 @@ Result Guarded(Result failure, Body&& body) noexcept
     }
 }
 
-[[maybe_unused]] tn::LookupContext CallContext()
+tn::LookupContext CallContext()
 {
     tn::LookupContext context;
     context.fileMapEnabled = tn::GetFileMapSwitch() != 0;
     return context;
+}
+
+// The second buffers of ordinals 4 and 18 have no size argument; callers
+// provide these capacities. The texts placed there fit by construction (an
+// owner from the file map has at most 259 characters, a component name from
+// a list at most 511), and the copy is bounded all the same.
+constexpr DWORD kOwnerBufferChars = 260;
+constexpr DWORD kComponentBufferChars = 512;
+
+// Copies `text` by the copy rule; an empty text leaves a lone terminator.
+void CopyOrTerminate(const std::wstring& text, wchar_t* buffer, DWORD capacity)
+{
+    if (text.empty())
+        buffer[0] = L'\0';
+    else
+        tn::CopyAnswer(text, buffer, capacity);
 }
 
 }  // namespace
@@ -52,15 +71,28 @@ int WINAPI GetMappedFileName(wchar_t* buffer, DWORD size, const wchar_t* owner,
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        return tn::CopyAnswer(tn::MapFileName(owner, fileName, subKey, CallContext()), buffer,
+                              size);
+    });
 }
 
+// Its own order: the owner buffer is filled first, the name is copied also
+// when empty, and the result tells whether the map named an owner. A size
+// of 0 writes nothing and answers 0.
 int WINAPI GetUnmappedFileName(wchar_t* buffer, DWORD size, const wchar_t* mappedName,
                                wchar_t* owner)
 {
-    if (!buffer)
+    if (!buffer || size == 0)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        std::wstring found;
+        const std::wstring name = tn::UnmapFileName(mappedName, found, CallContext());
+        if (owner)
+            CopyOrTerminate(found, owner, kOwnerBufferChars);
+        CopyOrTerminate(name, buffer, size);
+        return found.empty() ? 0 : 1;
+    });
 }
 
 int WINAPI GetComponentFilePath(wchar_t* buffer, DWORD size, const wchar_t* component,
@@ -68,7 +100,10 @@ int WINAPI GetComponentFilePath(wchar_t* buffer, DWORD size, const wchar_t* comp
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        return tn::CopyAnswer(tn::FindComponentFile(component, fileName, destFilter, CallContext()),
+                              buffer, size);
+    });
 }
 
 int WINAPI GetComponentPath(wchar_t* buffer, DWORD size, const wchar_t* component,
@@ -104,7 +139,7 @@ int WINAPI IsProductInstalled(const wchar_t* product)
 
 int WINAPI IsInstalledFile(const wchar_t* path)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::IsInstalledFile(path, CallContext()) ? 1 : 0; });
 }
 
 int WINAPI IsSingleProductComponent(const wchar_t* component)
@@ -142,17 +177,27 @@ int WINAPI GetOemName(wchar_t* buffer, DWORD sizeBytes)
     });
 }
 
+// The component buffer (512 units) receives the holder's name whole, and
+// only when a path is copied.
 int WINAPI FindInstalledFile(wchar_t* buffer, DWORD size, const wchar_t* fileName,
                              wchar_t* component)
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        std::wstring holder;
+        const std::wstring path = tn::LocateInstalledFile(fileName, &holder, CallContext());
+        if (path.empty() || size == 0)
+            return 0;
+        if (component)
+            CopyOrTerminate(holder, component, kComponentBufferChars);
+        return tn::CopyAnswer(path, buffer, size);
+    });
 }
 
 DWORD WINAPI GetOsVersionType(int* isNt)
 {
-    return 0;
+    return tn::GetWindowsVersionMask(isNt);
 }
 
 }  // extern "C"

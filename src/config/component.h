@@ -69,6 +69,9 @@ public:
     wchar_t Parent[64] = {};
     LanguageText Texts[kLanguageCount] = {};
     int ParentLangGroup = 0;
+
+private:
+    FileEntry* FindMutableEntry(const wchar_t* name);
 };
 
 }  // namespace tn

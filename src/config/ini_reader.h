@@ -15,6 +15,7 @@ public:
 
     explicit CIniSection(const wchar_t* name);
     const wchar_t* GetName() const { return name_.c_str(); }
+    size_t GetNameLength() const { return name_.size(); }
     size_t GetEntryCount() const { return entries_.size(); }
     // Null when the index is not below the count.
     const CIniEntry* GetEntryAt(size_t index) const;
@@ -33,6 +34,9 @@ private:
 class CIniReader {
 public:
     static constexpr size_t kMaxPathChars = 259;
+    // A line holds at most this many characters when read; the rest is cut.
+    // A saved "key=value" line longer than this does not read back whole.
+    static constexpr size_t kMaxLineChars = 2047;
 
     CIniReader() = default;
     CIniReader(const CIniReader&) = delete;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tn {
@@ -8,19 +9,43 @@ namespace tn {
 // An ordered, growable array of wide strings. Duplicates are allowed unless
 // added through AddUnique (text_utils.h). Index out of range is a
 // programming error.
+//
+// Membership tests under the name case rule (ContainsNoCase) are answered
+// from a case-folded index once the list is long enough for a scan to
+// matter, so adding thousands of names uniquely stays linear overall. The
+// index is built on the first such test and kept in step by every change.
 class StringList {
 public:
+    StringList() = default;
+    StringList(const StringList& other) : items_(other.items_) {}
+    StringList& operator=(const StringList& other);
+    StringList(StringList&&) noexcept = default;
+    StringList& operator=(StringList&&) noexcept = default;
+
     size_t Count() const { return items_.size(); }
     const std::wstring& At(size_t index) const { return items_[index]; }
-    void Append(std::wstring text) { items_.push_back(std::move(text)); }
-    void RemoveAt(size_t index) { items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index)); }
-    void Clear() { items_.clear(); }
+    void Append(std::wstring text);
+    void RemoveAt(size_t index);
+    void Clear();
+    void Reserve(size_t count) { items_.reserve(count); }
+
+    // True when an element equals `text` (length `length`) with ASCII
+    // letters folded.
+    bool ContainsNoCase(const wchar_t* text, size_t length) const;
 
     std::vector<std::wstring>::const_iterator begin() const { return items_.begin(); }
     std::vector<std::wstring>::const_iterator end() const { return items_.end(); }
 
 private:
+    // Below this many elements a scan is cheaper than building the index.
+    static constexpr size_t kIndexThreshold = 16;
+
+    void BuildIndex() const;
+
     std::vector<std::wstring> items_;
+    // Case-folded element -> number of elements that fold to it.
+    mutable std::unordered_map<std::wstring, size_t> index_;
+    mutable bool indexed_ = false;
 };
 
 }  // namespace tn

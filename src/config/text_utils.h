@@ -10,6 +10,7 @@ namespace tn {
 // code unit compared exactly. A null text equals nothing.
 bool EqualsNoCase(const wchar_t* a, const wchar_t* b);
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+bool EqualsNoCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength);
 // True when `text` begins with `prefix` under the same rule.
 bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix);
 

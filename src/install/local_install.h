@@ -30,7 +30,7 @@ protected:
     ~ILocalInstall() = default;
 };
 
-class CLocalInstall : public ILocalInstall, private CIniReader {
+class CLocalInstall final : public ILocalInstall, private CIniReader {
 public:
     void Release() override;
     int AddCompose(const wchar_t* component) override;

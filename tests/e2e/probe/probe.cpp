@@ -5,6 +5,8 @@
 //                          b:N (buffer of N units), p (pointer to an int)
 //   reg|Name|text          set a REG_SZ under HKLM\Software\Tessaron
 //   regdel|Name            delete such a value
+//   osver                  print what GetVersionExW and IsWow64Process say:
+//                          "os=<platform>.<major>.<minor> sp=<n> wow64=<0|1>"
 // One output line per call: "ret=<result>" and, for each buffer or pointer
 // argument in order, " b=<text>" or " p=<value>". A buffer still holding its
 // fill shows <untouched>; a buffer without a terminator shows <unterminated>;
@@ -82,6 +84,18 @@ void SetValue(const std::wstring& name, const std::wstring* text)
     else
         RegDeleteValueW(key, name.c_str());
     RegCloseKey(key);
+}
+
+void PrintOsVersion()
+{
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info));
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    Print(L"os=" + std::to_wstring(info.dwPlatformId) + L"." + std::to_wstring(info.dwMajorVersion) +
+          L"." + std::to_wstring(info.dwMinorVersion) + L" sp=" +
+          std::to_wstring(info.wServicePackMajor) + L" wow64=" + std::to_wstring(wow64 ? 1 : 0));
 }
 
 uintptr_t Invoke(FARPROC export_, const std::vector<uintptr_t>& v)
@@ -164,6 +178,8 @@ int wmain(int argc, wchar_t** argv)
             SetValue(fields[1], &fields[2]);
         else if (fields[0] == L"regdel" && fields.size() >= 2)
             SetValue(fields[1], nullptr);
+        else if (fields[0] == L"osver")
+            PrintOsVersion();
         else
             Call(dll, fields);
     }

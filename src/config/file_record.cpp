@@ -1,0 +1,192 @@
+#include "config/file_record.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "config/text_utils.h"
+
+namespace tn {
+namespace {
+
+// The parser's scratch: one slot per item, each holding at most
+// kRecordScratchChars characters. Lengths are kept beside the slots, so an
+// item that fills its slot completely needs no terminator inside it.
+struct RecordScratch {
+    wchar_t slots[kRecordScratchSlots][kRecordScratchChars];
+    size_t lengths[kRecordScratchSlots];
+    int commas;
+};
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// The C library's white space: blank, TAB, LF, VT, FF, CR.
+bool IsWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+
+// Splits `value` into the scratch. The walk ends at the end of the value, at
+// the 20th comma (items past the twentieth are never looked at), or once the
+// current item holds a full slot (the rest of the value is ignored).
+void SplitItems(const wchar_t* value, RecordScratch& scratch)
+{
+    std::memset(&scratch, 0, sizeof(scratch));
+    int slot = 0;
+    for (const wchar_t* p = value; *p; ++p) {
+        if (*p == L',') {
+            ++scratch.commas;
+            if (scratch.commas >= kRecordScratchSlots)
+                return;
+            ++slot;
+            continue;
+        }
+        scratch.slots[slot][scratch.lengths[slot]++] = *p;
+        if (scratch.lengths[slot] == kRecordScratchChars)
+            return;
+    }
+}
+
+std::wstring Item(const RecordScratch& scratch, int number)
+{
+    const int slot = number - 1;
+    return std::wstring(scratch.slots[slot], scratch.lengths[slot]);
+}
+
+// Text, trimmed of blanks and cut to the field.
+void ToText(const RecordScratch& scratch, int number, wchar_t* field, size_t capacity)
+{
+    std::wstring text = Item(scratch, number);
+    Trim(text);
+    CopyToField(field, capacity, text.c_str());
+}
+
+// Decimal number with its fraction dropped: white space, a sign, digits, a
+// decimal point with digits and an exponent are read as a double, truncated
+// toward zero to 64 bits, and the low 32 bits kept. Only that syntax is
+// read (no hexadecimal floats, infinities or NaN). A number beyond the 64-bit
+// range gives 0, the low half of the processor's "indefinite" integer.
+int32_t ToNumber(const RecordScratch& scratch, int number)
+{
+    const std::wstring text = Item(scratch, number);
+    size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i]))
+        ++i;
+    const size_t start = i;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+        ++i;
+    size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i, ++digits;
+    if (i < text.size() && text[i] == L'.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == L'+' || text[j] == L'-'))
+            ++j;
+        if (j < text.size() && IsDigit(text[j])) {
+            while (j < text.size() && IsDigit(text[j]))
+                ++j;
+            i = j;
+        }
+    }
+    const std::wstring numberText = text.substr(start, i - start);
+    const double value = std::wcstod(numberText.c_str(), nullptr);
+    // 2^63 is exact in a double; the range check keeps the cast defined.
+    constexpr double kLimit = 9223372036854775808.0;
+    const double truncated = std::trunc(value);
+    if (!(truncated >= -kLimit && truncated < kLimit))
+        return 0;
+    const int64_t whole = static_cast<int64_t>(truncated);
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
+}
+
+// Decimal integer: white space, a sign and digits up to the first other
+// character; no digits give 0. Values beyond the 32-bit range are clamped.
+int32_t ToInteger(const RecordScratch& scratch, int number)
+{
+    const std::wstring text = Item(scratch, number);
+    size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+        negative = text[i++] == L'-';
+    int64_t magnitude = 0;
+    constexpr int64_t kMaxMagnitude = int64_t(INT32_MAX) + 1;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        magnitude = magnitude * 10 + (text[i] - L'0');
+        if (magnitude > kMaxMagnitude)
+            magnitude = kMaxMagnitude;
+    }
+    if (negative)
+        return static_cast<int32_t>(-magnitude);
+    return magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
+}
+
+// Hexadecimal: ParseHex of the item as it stands, blanks included.
+uint32_t ToHex(const RecordScratch& scratch, int number)
+{
+    return ParseHex(Item(scratch, number).c_str());
+}
+
+// The complaint about a short line goes to standard output as wide text.
+// Key and value are data, so the message is assembled here and written as
+// it stands; it is never handed to a formatting function as a format.
+void ReportItemCount(int found, const wchar_t* key, const wchar_t* value)
+{
+    std::wstring message = L"   error ! Item Count error,current count is ";
+    message += std::to_wstring(found);
+    message += L" ,request ";
+    message += std::to_wstring(kRecordItemsRequired);
+    message += L".\n       ";
+    message += key;
+    message += L"=";
+    message += value;
+    message += L" \n build tools exit!\n";
+    std::fputws(message.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int ParseFileRecord(const CIniEntry* entry, FileRecord* record)
+{
+    if (!entry || !record)
+        return 0;
+
+    RecordScratch scratch;
+    SplitItems(entry->GetValue(), scratch);
+
+    std::wstring name = entry->GetKey();
+    Trim(name);
+    CopyToField(record->Name, sizeof(record->Name) / sizeof(wchar_t), name.c_str());
+
+    ToText(scratch, 1, record->SourceDir, sizeof(record->SourceDir) / sizeof(wchar_t));
+    ToText(scratch, 2, record->DestDir, sizeof(record->DestDir) / sizeof(wchar_t));
+    record->Num3 = ToNumber(scratch, 3);
+    record->Num4 = ToNumber(scratch, 4);
+    record->Num5 = ToNumber(scratch, 5);
+    record->Num6 = ToNumber(scratch, 6);
+    record->Int7 = ToInteger(scratch, 7);
+    record->Int8 = ToInteger(scratch, 8);
+    record->Int9 = ToInteger(scratch, 9);
+    record->Int10 = ToInteger(scratch, 10);
+    ToText(scratch, 11, record->Text11, sizeof(record->Text11) / sizeof(wchar_t));
+    ToText(scratch, 12, record->Text12, sizeof(record->Text12) / sizeof(wchar_t));
+    record->Hex13 = ToHex(scratch, 13);
+    ToText(scratch, 14, record->Text14, sizeof(record->Text14) / sizeof(wchar_t));
+    record->Num15 = ToNumber(scratch, 15);
+    record->OsMask = ToHex(scratch, 16);
+
+    const int found = scratch.commas + 1;
+    if (found >= kRecordItemsRequired)
+        return 1;
+    ReportItemCount(found, entry->GetKey(), entry->GetValue());
+    return 0;
+}
+
+}  // namespace tn

@@ -1,0 +1,226 @@
+#include "config/text_utils.h"
+
+#include <cwchar>
+
+#include "config/case_fold.h"
+
+namespace tn {
+namespace {
+
+constexpr wchar_t kBlank = L' ';
+constexpr wchar_t kListJoiner = L',';
+// ParseHex looks at no more than this many leading characters.
+constexpr size_t kHexMaxDigits = 8;
+
+int HexDigitValue(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    c = FoldAscii(c);
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    return -1;
+}
+
+// Walks the items of the list text [text, end): calls visit(item, length)
+// for every non-empty item in order until it returns false. With `limited`
+// set it stops, as SplitList does, at an item that outgrows the item limit,
+// without visiting it. Returns false if the walk stopped early.
+template <typename Visit>
+bool ForEachItem(const wchar_t* text, const wchar_t* end, wchar_t separator, bool limited,
+                 Visit visit)
+{
+    const wchar_t* start = text;
+    for (const wchar_t* p = text;; ++p) {
+        if (p != end && *p != separator) {
+            if (limited && static_cast<size_t>(p - start) >= kListItemMaxChars)
+                return false;
+            continue;
+        }
+        const size_t length = static_cast<size_t>(p - start);
+        if (length > 0 && !visit(start, length))
+            return false;
+        if (p == end)
+            return true;
+        start = p + 1;
+    }
+}
+
+}  // namespace
+
+bool EqualsNoCase(const wchar_t* a, const wchar_t* b)
+{
+    if (!a || !b)
+        return false;
+    for (;; ++a, ++b) {
+        if (FoldAscii(*a) != FoldAscii(*b))
+            return false;
+        if (*a == L'\0')
+            return true;
+    }
+}
+
+bool EqualsNoCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
+{
+    if (aLength != bLength)
+        return false;
+    for (size_t i = 0; i < aLength; ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
+{
+    return EqualsNoCase(a.data(), a.size(), b.data(), b.size());
+}
+
+bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix)
+{
+    if (!text || !prefix)
+        return false;
+    for (; *prefix != L'\0'; ++text, ++prefix) {
+        if (FoldAscii(*text) != FoldAscii(*prefix))
+            return false;  // also at the end of `text`: NUL never equals a prefix character
+    }
+    return true;
+}
+
+void TrimLeft(std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(kBlank);
+    text.erase(0, first == std::wstring::npos ? text.size() : first);
+}
+
+void Trim(std::wstring& text)
+{
+    TrimLeft(text);
+    const size_t last = text.find_last_not_of(kBlank);
+    text.erase(last == std::wstring::npos ? 0 : last + 1);
+}
+
+void TrimLeft(wchar_t* text)
+{
+    if (!text || *text != kBlank)
+        return;
+    size_t skip = 0;
+    while (text[skip] == kBlank)
+        ++skip;
+    const size_t rest = wcslen(text + skip);
+    wmemmove(text, text + skip, rest + 1);
+}
+
+void Trim(wchar_t* text)
+{
+    if (!text)
+        return;
+    TrimLeft(text);
+    size_t length = wcslen(text);
+    while (length > 0 && text[length - 1] == kBlank)
+        --length;
+    text[length] = L'\0';
+}
+
+uint32_t ParseHex(const wchar_t* text)
+{
+    if (!text)
+        return 0;
+    const size_t count = wcsnlen(text, kHexMaxDigits);
+    uint32_t result = 0;
+    unsigned shift = 0;
+    for (size_t i = count; i-- > 0; shift += 4) {
+        const int digit = HexDigitValue(text[i]);
+        if (digit < 0)
+            break;
+        result |= static_cast<uint32_t>(digit) << shift;
+    }
+    return result;
+}
+
+size_t SplitList(const wchar_t* text, StringList& list, wchar_t separator, bool keepEmpty)
+{
+    if (!text || *text == L'\0')
+        return 0;
+    size_t appended = 0;
+    const wchar_t* start = text;
+    for (const wchar_t* p = text;; ++p) {
+        if (*p != separator && *p != L'\0') {
+            if (static_cast<size_t>(p - start) >= kListItemMaxChars)
+                return appended;  // the item would outgrow its limit: stop here
+            continue;
+        }
+        const size_t length = static_cast<size_t>(p - start);
+        if (length > 0 || keepEmpty) {
+            list.Append(std::wstring(start, length));
+            ++appended;
+        }
+        if (*p == L'\0')
+            return appended;
+        start = p + 1;
+    }
+}
+
+bool ListContains(const StringList& list, const wchar_t* text)
+{
+    return text && list.ContainsNoCase(text, wcslen(text));
+}
+
+bool AddUnique(StringList& list, const wchar_t* text)
+{
+    if (!text || ListContains(list, text))
+        return false;
+    list.Append(text);
+    return true;
+}
+
+bool IsInList(const wchar_t* listText, const wchar_t* item, wchar_t separator)
+{
+    if (!listText || !item)
+        return false;
+    const size_t itemLength = wcslen(item);
+    bool found = false;
+    ForEachItem(listText, listText + wcslen(listText), separator, true, [&](const wchar_t* start, size_t length) {
+        found = EqualsNoCase(start, length, item, itemLength);
+        return !found;
+    });
+    return found;
+}
+
+bool RemoveFromList(std::wstring& listText, const wchar_t* item, wchar_t separator)
+{
+    if (!item)
+        return false;
+    const size_t itemLength = wcslen(item);
+    // Unlike SplitList this walk has no item limit: the rebuilt text keeps
+    // every item that was not removed, so nothing beyond an over-long item
+    // is lost.
+    std::wstring rebuilt;
+    bool removed = false;
+    const wchar_t* text = listText.data();
+    ForEachItem(text, text + listText.size(), separator, false, [&](const wchar_t* start, size_t length) {
+        if (EqualsNoCase(start, length, item, itemLength)) {
+            removed = true;
+        } else {
+            if (!rebuilt.empty())
+                rebuilt += kListJoiner;
+            rebuilt.append(start, length);
+        }
+        return true;
+    });
+    if (removed)
+        listText.swap(rebuilt);
+    return removed;
+}
+
+void CopyToField(wchar_t* field, size_t capacity, const wchar_t* text)
+{
+    if (!field || capacity == 0)
+        return;
+    const size_t length = text ? wcsnlen(text, capacity - 1) : 0;
+    if (length > 0)
+        wmemcpy(field, text, length);
+    field[length] = L'\0';
+}
+
+}  // namespace tn

@@ -1,0 +1,378 @@
+#include "install/file_locator.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstring>
+#include <cwchar>
+#include <memory>
+
+#include "config/ini_reader.h"
+#include "config/text_utils.h"
+#include "install/layout.h"
+#include "platform/log.h"
+#include "platform/sysenv.h"
+
+namespace tn {
+namespace {
+
+struct DirectoryMacro {
+    const wchar_t* prefix;
+    size_t length;  // where the rest of the destination starts
+};
+constexpr DirectoryMacro kSystemMacro = {L"$SYSTEM32", 9};
+constexpr DirectoryMacro kWindowsMacro = {L"$WINDOWS", 8};
+// Any other "$" text has no base directory; its rest starts where the rest
+// of "$SYSTEM32" would.
+constexpr size_t kOtherMacroLength = 9;
+
+// OsMask bits of a record that ask for the 64-bit system directory.
+constexpr uint32_t kWow64Bits = WINTYPE_WOW64 | WINTYPE_2003_WOW64;
+
+constexpr const wchar_t* kBuiltInComponent = L"TNol";
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+void EnsureTrailingBackslash(std::wstring& dir)
+{
+    if (dir.empty() || dir.back() != L'\\')
+        dir += L'\\';
+}
+
+bool IsWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+
+// A text the system wrote into a buffer of kLocatorBufferChars units, or
+// empty when `reported` (the length or size the call returned) says it did
+// not fit or the call failed.
+std::wstring FromSystemBuffer(const wchar_t* buffer, size_t reported)
+{
+    if (reported == 0 || reported >= kLocatorBufferChars)
+        return std::wstring();
+    return std::wstring(buffer, wcsnlen(buffer, kLocatorBufferChars - 1));
+}
+
+std::wstring SystemDirectory()
+{
+    wchar_t buffer[kLocatorBufferChars] = {};
+    return FromSystemBuffer(buffer, GetSystemDirectoryW(buffer, kLocatorBufferChars));
+}
+
+std::wstring WindowsDirectory()
+{
+    wchar_t buffer[kLocatorBufferChars] = {};
+    return FromSystemBuffer(buffer, GetWindowsDirectoryW(buffer, kLocatorBufferChars));
+}
+
+// The 64-bit system directory, or the system directory with a warning in
+// the log when it cannot be had (a process that is not WOW64).
+std::wstring SystemDirectoryFor64(const LookupContext& context)
+{
+    wchar_t buffer[kLocatorBufferChars] = {};
+    if (GetSystemDirectoryFor64(buffer)) {
+        const size_t length = wcsnlen(buffer, kLocatorBufferChars);
+        return length < kLocatorBufferChars ? std::wstring(buffer, length) : std::wstring();
+    }
+    WriteLogA("warning , GetSystemDirectoryFor64 is failed ! so user GetSystemDirectory for win32.",
+              0, 0);
+    context.Trace(L"64-bit system directory not available, system directory used");
+    return SystemDirectory();
+}
+
+// An environment path expanded; empty when the expansion fails or does not
+// fit its buffer.
+std::wstring ExpandDestination(const std::wstring& dest)
+{
+    wchar_t buffer[kLocatorBufferChars] = {};
+    const DWORD size = ExpandEnvironmentStringsW(dest.c_str(), buffer, kLocatorBufferChars);
+    if (size == 0 || size > kLocatorBufferChars)
+        return std::wstring();
+    return std::wstring(buffer, wcsnlen(buffer, kLocatorBufferChars - 1));
+}
+
+std::wstring MacroBase(const std::wstring& dest, uint32_t osMask, size_t& restStart,
+                       const LookupContext& context)
+{
+    if (StartsWithNoCase(dest.c_str(), kSystemMacro.prefix)) {
+        restStart = kSystemMacro.length;
+        if (osMask & kWow64Bits) {
+            context.Trace(L"OsMask asks for the 64-bit system directory");
+            return SystemDirectoryFor64(context);
+        }
+        return SystemDirectory();
+    }
+    if (StartsWithNoCase(dest.c_str(), kWindowsMacro.prefix)) {
+        restStart = kWindowsMacro.length;
+        return WindowsDirectory();
+    }
+    restStart = kOtherMacroLength;
+    return std::wstring();
+}
+
+std::wstring DescriptionFile(CIniReader& ini, const std::wstring& component,
+                             const LookupContext& context)
+{
+    const std::wstring file = GetComposeFilePath(component.c_str());
+    const bool loaded = ini.Load(file.c_str());
+    if (context.Tracing())
+        context.Trace(L"component " + Quoted(component) + L": description file " + file +
+                      (loaded ? L" read" : L" not loaded"));
+    return loaded ? file : std::wstring();
+}
+
+void ReadSectionList(const CIniReader& ini, const std::wstring& component, StringList& sections,
+                     const LookupContext& context)
+{
+    const wchar_t* list = ini.GetString(L"HaveSection", component.c_str());
+    SplitList(list, sections, L',', false);
+    if (context.Tracing())
+        context.Trace(L"[HaveSection] " + component + L" = " + Quoted(list));
+}
+
+std::wstring DescribeLine(const wchar_t* section, const CIniEntry& line)
+{
+    return std::wstring(L"[") + section + L"] " + line.GetKey() + L"=" + line.GetValue();
+}
+
+}  // namespace
+
+std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& context)
+{
+    const std::wstring dest = entry.Record.DestDir;
+    const wchar_t* file = entry.Record.Name;
+    const wchar_t* owner = entry.Component;
+    std::wstring dir;
+    std::wstring mapped;
+
+    if (!dest.empty() && dest[0] == L'%') {
+        mapped = MapFileName(owner, file, nullptr, context);
+        dir = ExpandDestination(dest);
+        if (context.Tracing())
+            context.Trace(L"destination " + Quoted(dest) + L" expands to " + Quoted(dir));
+    } else if (IsDirectoryMacro(dest.c_str())) {
+        mapped = MapFileName(owner, file, nullptr, context);
+        size_t restStart = 0;
+        dir = MacroBase(dest, entry.Record.OsMask, restStart, context);
+        if (dest.size() > restStart)
+            dir += dest.substr(restStart);
+        if (context.Tracing())
+            context.Trace(L"destination " + Quoted(dest) + L" is a directory macro: " +
+                          Quoted(dir));
+    } else {
+        mapped = MapFileName(owner, file, dest.c_str(), context);
+        dir = GetInstallDir() + entry.ComponentPath;
+        while (!dir.empty() && IsWhiteSpace(dir.back()))
+            dir.pop_back();
+        EnsureTrailingBackslash(dir);
+        if (!dest.empty())
+            dir += dest;
+        if (context.Tracing())
+            context.Trace(L"destination " + Quoted(dest) + L" below component path " +
+                          Quoted(entry.ComponentPath) + L": " + Quoted(dir));
+    }
+    EnsureTrailingBackslash(dir);
+    const std::wstring path = dir + mapped;
+    if (context.Tracing())
+        context.Trace(L"resolved to " + path);
+    return path;
+}
+
+std::wstring FindComponentFile(const wchar_t* component, const wchar_t* fileName,
+                               const wchar_t* filter, const LookupContext& context)
+{
+    if (!component || !fileName)
+        return std::wstring();
+
+    // [OldFile_Map] redirections are followed in a loop; a component met a
+    // second time ends the chain, so a cycle cannot run forever.
+    StringList visited;
+    std::wstring current = component;
+    CIniReader ini;
+    auto entry = std::make_unique<FileEntry>();
+    for (;;) {
+        visited.Append(current);
+        if (DescriptionFile(ini, current, context).empty())
+            return std::wstring();
+        const std::wstring path = ini.GetString(L"Version", L"Path");
+        if (context.Tracing())
+            context.Trace(L"[Version] Path = " + Quoted(path));
+        StringList sections;
+        ReadSectionList(ini, current, sections, context);
+
+        for (const std::wstring& name : sections) {
+            const CIniSection* section = ini.FindSection(name.c_str());
+            if (!section) {
+                context.Trace(L"section [" + name + L"] not found, skipped");
+                continue;
+            }
+            for (size_t i = 0; i < section->GetEntryCount(); ++i) {
+                const CIniEntry* line = section->GetEntryAt(i);
+                if (!EqualsNoCase(line->GetKey(), fileName))
+                    continue;
+                std::memset(entry.get(), 0, sizeof(FileEntry));
+                ParseFileRecord(line, &entry->Record);
+                if (filter && !EqualsNoCase(entry->Record.DestDir, filter)) {
+                    if (context.Tracing())
+                        context.Trace(DescribeLine(section->GetName(), *line) +
+                                      L" passed over: destination " +
+                                      Quoted(entry->Record.DestDir) + L" is not " +
+                                      Quoted(filter));
+                    continue;
+                }
+                if (context.Tracing())
+                    context.Trace(DescribeLine(section->GetName(), *line) + L" matches");
+                CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t),
+                            current.c_str());
+                CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
+                            path.c_str());
+                return ResolveFileRecordPath(*entry, context);
+            }
+        }
+
+        const std::wstring moved = ini.GetString(L"OldFile_Map", fileName);
+        const bool stay = moved.empty() || EqualsNoCase(moved, current);
+        if (stay || ListContains(visited, moved.c_str())) {
+            if (context.Tracing())
+                context.Trace(
+                    stay ? L"no record and no [OldFile_Map] redirection: default path"
+                         : L"[OldFile_Map] " + Quoted(moved) +
+                               L" was already searched, redirection ignored: default path");
+            return GetInstallDir() + path + L"\\" +
+                   MapFileName(current.c_str(), fileName, nullptr, context);
+        }
+        if (context.Tracing())
+            context.Trace(L"[OldFile_Map] " + std::wstring(fileName) + L" = " + moved +
+                          L": the search moves to " + Quoted(moved));
+        current = moved;
+    }
+}
+
+std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* component,
+                                       const LookupContext& context)
+{
+    if (!fileName)
+        return std::wstring();
+    CIniReader ini;
+    const std::wstring installIni = GetInstallIniPath();
+    if (!ini.Load(installIni.c_str())) {
+        if (context.Tracing())
+            context.Trace(L"search: " + installIni + L" not loaded");
+        return std::wstring();
+    }
+    StringList components;
+    SplitList(ini.GetString(L"InstallCompose", L"ComposeList"), components, L',', false);
+    components.Append(kBuiltInComponent);
+    if (context.Tracing()) {
+        std::wstring order;
+        for (const std::wstring& name : components)
+            order += (order.empty() ? L"" : L", ") + name;
+        context.Trace(L"search order: " + order);
+    }
+
+    auto entry = std::make_unique<FileEntry>();
+    for (const std::wstring& name : components) {
+        if (DescriptionFile(ini, name, context).empty())
+            continue;
+        StringList sections;
+        ReadSectionList(ini, name, sections, context);
+        const CIniEntry* line = nullptr;
+        const wchar_t* lineSection = nullptr;
+        for (const std::wstring& sectionName : sections) {
+            const CIniSection* section = ini.FindSection(sectionName.c_str());
+            if (section && (line = section->FindEntry(fileName)) != nullptr) {
+                lineSection = section->GetName();
+                break;
+            }
+        }
+        if (!line) {
+            if (context.Tracing())
+                context.Trace(L"component " + Quoted(name) + L" holds no record of " +
+                              Quoted(fileName));
+            continue;
+        }
+        if (context.Tracing())
+            context.Trace(DescribeLine(lineSection, *line) + L" matches");
+        std::memset(entry.get(), 0, sizeof(FileEntry));
+        ParseFileRecord(line, &entry->Record);
+        CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t), name.c_str());
+        CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
+                    ini.GetString(L"Version", L"Path"));
+        const std::wstring path = ResolveFileRecordPath(*entry, context);
+        if (!path.empty()) {
+            if (component)
+                *component = name;
+            return path;
+        }
+    }
+    context.Trace(L"search: no installed component holds the file");
+    return std::wstring();
+}
+
+std::wstring LocateInstalledFile(const wchar_t* fileName, std::wstring* component,
+                                 const LookupContext& context)
+{
+    if (!fileName)
+        return std::wstring();
+    std::wstring owner;
+    UnmapFileName(fileName, owner, context);
+    std::wstring path;
+    if (!owner.empty()) {
+        if (context.Tracing())
+            context.Trace(L"the file map names the owner " + Quoted(owner));
+        path = FindComponentFile(owner.c_str(), fileName, nullptr, context);
+    }
+    if (path.empty())
+        return SearchInstalledComponents(fileName, component, context);
+    if (component)
+        *component = owner;
+    return path;
+}
+
+std::wstring NormalizeFileName(const wchar_t* name)
+{
+    if (!name)
+        return std::wstring();
+    const std::wstring text(name);
+    // Names that do not fit the working buffer are used as they are.
+    if (text.size() >= kLocatorBufferChars)
+        return text;
+    const size_t underscore = text.rfind(L'_');
+    if (underscore == std::wstring::npos)
+        return text;
+    const size_t dot = text.rfind(L'.');
+    return text.substr(0, underscore) + (dot == std::wstring::npos ? L"" : text.substr(dot));
+}
+
+bool IsInstalledFile(const wchar_t* path, const LookupContext& context)
+{
+    if (!path)
+        return false;
+    const std::wstring name = NormalizeFileName(PathFindFileNameW(path));
+    if (context.Tracing())
+        context.Trace(L"file name " + Quoted(PathFindFileNameW(path)) + L" looked up as " +
+                      Quoted(name));
+    const std::wstring located = LocateInstalledFile(name.c_str(), nullptr, context);
+    if (located.empty()) {
+        context.Trace(L"the file is not located: not installed");
+        return false;
+    }
+    if (EqualsNoCase(located, std::wstring(path))) {
+        context.Trace(L"the located path is this path");
+        return true;
+    }
+
+    wchar_t shortLocated[kLocatorBufferChars] = {};
+    wchar_t shortPath[kLocatorBufferChars] = {};
+    const std::wstring a =
+        FromSystemBuffer(shortLocated,
+                         GetShortPathNameW(located.c_str(), shortLocated, kLocatorBufferChars));
+    const std::wstring b =
+        FromSystemBuffer(shortPath, GetShortPathNameW(path, shortPath, kLocatorBufferChars));
+    // Without both short forms the long forms decide, and they differ.
+    const bool same = !a.empty() && !b.empty() && EqualsNoCase(a, b);
+    if (context.Tracing())
+        context.Trace(L"located " + located + L"; short forms " + Quoted(a) + L" and " +
+                      Quoted(b) + (same ? L" are the same" : L" differ"));
+    return same;
+}
+
+}  // namespace tn

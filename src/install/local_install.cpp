@@ -1,0 +1,239 @@
+#include "install/local_install.h"
+
+#include <cwchar>
+#include <new>
+
+#include "config/text_utils.h"
+#include "install/layout.h"
+
+namespace tn {
+namespace {
+
+const wchar_t kProductSection[] = L"InstallProduct";
+const wchar_t kProductKey[] = L"ProductList";
+const wchar_t kComposeSection[] = L"InstallCompose";
+const wchar_t kComposeKey[] = L"ComposeList";
+const wchar_t kLangGroupKey[] = L"LangGroup";
+const wchar_t kUpdateSection[] = L"Update";
+const wchar_t kUpdateKey[] = L"Composes";
+
+constexpr wchar_t kListSeparator = L',';
+
+bool IsEmpty(const wchar_t* text) { return !text || *text == L'\0'; }
+
+// The longest list text stored under `key` that reads back whole: its line
+// "key=list" must fit the reader's line. A change that would make a list
+// longer is refused rather than saved, as a cut list silently drops names.
+template <size_t KeySize>
+constexpr size_t MaxListChars(const wchar_t (&)[KeySize])
+{
+    return CIniReader::kMaxLineChars - (KeySize - 1) - 1;
+}
+
+void AppendToList(std::wstring& list, const wchar_t* item, size_t length)
+{
+    if (!list.empty())
+        list += kListSeparator;
+    list.append(item, length);
+}
+
+// Appends to `list` every item of `items` (a list text) that it does not
+// hold yet, each once; returns whether anything was appended. The names
+// already present are looked up in a folded index, so long lists merge in
+// linear time.
+bool MergeIntoList(std::wstring& list, const wchar_t* items)
+{
+    StringList present;
+    SplitList(list.c_str(), present, kListSeparator, false);
+    StringList added;
+    SplitList(items, added, kListSeparator, false);
+    bool changed = false;
+    for (const std::wstring& item : added) {
+        if (AddUnique(present, item.c_str())) {
+            AppendToList(list, item.data(), item.size());
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+// Removes from `list` every item named in `items` (a list text). On a
+// change the text is rebuilt as RemoveFromList does; otherwise it is left
+// exactly as it was.
+void RemoveAllFromList(std::wstring& list, const wchar_t* items)
+{
+    StringList gone;
+    SplitList(items, gone, kListSeparator, false);
+    if (gone.Count() == 0)
+        return;
+    std::wstring kept;
+    bool removed = false;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t stop = list.find(kListSeparator, start);
+        if (stop == std::wstring::npos)
+            stop = list.size();
+        if (stop > start) {
+            if (gone.ContainsNoCase(list.data() + start, stop - start))
+                removed = true;
+            else
+                AppendToList(kept, list.data() + start, stop - start);
+        }
+        start = stop + 1;
+    }
+    if (removed)
+        list.swap(kept);
+}
+
+}  // namespace
+
+ILocalInstall* CreateLocalInstall()
+{
+    CLocalInstall* object = new (std::nothrow) CLocalInstall();
+    if (!object)
+        return nullptr;
+    if (!object->Open()) {
+        object->Release();
+        return nullptr;
+    }
+    return object;
+}
+
+void CLocalInstall::Release() { delete this; }
+
+int CLocalInstall::Open()
+{
+    Load(GetInstallIniPath().c_str());  // a missing file is created by the first write
+    return 1;
+}
+
+const wchar_t* CLocalInstall::GetProductList() { return GetString(kProductSection, kProductKey); }
+
+const wchar_t* CLocalInstall::GetComposeList() { return GetString(kComposeSection, kComposeKey); }
+
+const wchar_t* CLocalInstall::GetLangGroup() { return GetString(kComposeSection, kLangGroupKey); }
+
+int CLocalInstall::AddProduct(const wchar_t* product)
+{
+    if (IsEmpty(product))
+        return 0;
+    if (IsInList(GetProductList(), product, kListSeparator))
+        return 1;
+    std::wstring list = GetProductList();
+    AppendToList(list, product, wcslen(product));
+    if (list.size() > MaxListChars(kProductKey))
+        return 0;
+    if (!SetString(kProductSection, kProductKey, list.c_str()))
+        return 0;
+    return Save() ? 1 : 0;
+}
+
+int CLocalInstall::RemoveProduct(const wchar_t* product)
+{
+    if (IsEmpty(product))
+        return 0;
+    std::wstring list = GetProductList();
+    if (!RemoveFromList(list, product, kListSeparator))
+        return 1;
+    if (!SetString(kProductSection, kProductKey, list.c_str()))
+        return 0;
+    return Save() ? 1 : 0;
+}
+
+int CLocalInstall::AddCompose(const wchar_t* component)
+{
+    if (IsEmpty(component))
+        return 0;
+    if (!IsInList(GetComposeList(), component, kListSeparator)) {
+        std::wstring list = GetComposeList();
+        AppendToList(list, component, wcslen(component));
+        if (list.size() > MaxListChars(kComposeKey))
+            return 0;
+        if (!SetString(kComposeSection, kComposeKey, list.c_str()))
+            return 0;
+        Save();
+    }
+    AddUpdateComposes(component);
+    return 1;
+}
+
+int CLocalInstall::RemoveCompose(const wchar_t* component)
+{
+    if (IsEmpty(component))
+        return 0;
+    std::wstring list = GetComposeList();
+    if (!list.empty() && RemoveFromList(list, component, kListSeparator) &&
+        !SetString(kComposeSection, kComposeKey, list.c_str()))
+        return 0;
+    // After the change above, so a fallback to ComposeList no longer holds the name.
+    RemoveUpdateComposes(component);
+    return Save() ? 1 : 0;
+}
+
+int CLocalInstall::AddLangGroup(const wchar_t* groups)
+{
+    if (IsEmpty(groups))
+        return 0;
+    std::wstring list = GetLangGroup();
+    if (!MergeIntoList(list, groups) || list.size() > MaxListChars(kLangGroupKey))
+        return 0;
+    if (!SetString(kComposeSection, kLangGroupKey, list.c_str()))
+        return 0;
+    return Save() ? 1 : 0;
+}
+
+int CLocalInstall::RemoveLangGroup(const wchar_t* groups)
+{
+    if (IsEmpty(groups))
+        return 0;
+    std::wstring list = GetLangGroup();
+    RemoveAllFromList(list, groups);
+    if (!SetString(kComposeSection, kLangGroupKey, list.c_str()))
+        return 0;
+    return Save() ? 1 : 0;
+}
+
+std::wstring CLocalInstall::GetUpdateComposes()
+{
+    std::wstring result;
+    {
+        CIniReader update;
+        if (update.Load(GetUpdateIniPath().c_str()))
+            result = update.GetString(kUpdateSection, kUpdateKey);
+    }
+    if (result.empty())
+        result = GetComposeList();  // by default updates cover every installed component
+    return result;
+}
+
+int CLocalInstall::SetUpdateComposes(const wchar_t* components)
+{
+    if (!components || wcslen(components) > MaxListChars(kUpdateKey))
+        return 0;
+    CIniReader update;
+    update.Load(GetUpdateIniPath().c_str());  // a missing file is created by the save
+    if (!update.SetString(kUpdateSection, kUpdateKey, components))
+        return 0;
+    return update.Save() ? 1 : 0;
+}
+
+int CLocalInstall::AddUpdateComposes(const wchar_t* components)
+{
+    if (IsEmpty(components))
+        return 0;
+    std::wstring list = GetUpdateComposes();
+    if (!MergeIntoList(list, components))
+        return 0;
+    return SetUpdateComposes(list.c_str());
+}
+
+int CLocalInstall::RemoveUpdateComposes(const wchar_t* components)
+{
+    if (IsEmpty(components))
+        return 0;
+    std::wstring list = GetUpdateComposes();
+    RemoveAllFromList(list, components);
+    return SetUpdateComposes(list.c_str());
+}
+
+}  // namespace tn

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "config/ini_reader.h"
+#include "test_support.h"
+
+namespace {
+
+using tn::CIniReader;
+
+// Parses `text` as the code units of a file (no byte-order mark added).
+void ParseText(CIniReader& ini, const std::wstring& text)
+{
+    ini.Parse(text.data(), text.size() * sizeof(wchar_t));
+}
+
+// The document as "[name]{key=value}..." for compact comparisons.
+std::wstring Dump(const CIniReader& ini)
+{
+    std::wstring out;
+    for (size_t s = 0; s < ini.GetSectionCount(); ++s) {
+        const tn::CIniSection* section = ini.GetSectionAt(s);
+        out += L"[" + std::wstring(section->GetName()) + L"]";
+        for (size_t e = 0; e < section->GetEntryCount(); ++e) {
+            const tn::CIniEntry* entry = section->GetEntryAt(e);
+            out += L"{" + std::wstring(entry->GetKey()) + L"=" + entry->GetValue() + L"}";
+        }
+    }
+    return out;
+}
+
+TEST(IniParse, LineRules)
+{
+    struct Case {
+        const wchar_t* name;
+        std::wstring text;
+        const wchar_t* document;
+    };
+    const Case cases[] = {
+        {L"mark skipped", L"\uFEFF[A]\r\nk=v\r\n", L"[A]{k=v}"},
+        {L"swapped mark skipped", L"\uFFFE[A]\r\nk=v", L"[A]{k=v}"},
+        {L"no mark, header first", L"[A]\r\nk=v", L"[A]{k=v}"},
+        {L"LF only", L"[A]\nk=v\n", L"[A]{k=v}"},
+        {L"before first header", L"x=1\r\n[A]\r\ny=2", L"[A]{y=2}"},
+        {L"comment cuts value", L"[A]\r\nKey=value ; note\r\n", L"[A]{Key=value}"},
+        {L"comment inside value", L"[A]\r\nCmd=a;b", L"[A]{Cmd=a}"},
+        {L"comment line", L"[A]\r\n; all\r\n;k=v\r\n", L"[A]"},
+        {L"tab before sign", L"[A]\r\nKey\t=v", L"[A]{Key=v}"},
+        {L"tab inside value", L"[A]\r\nKey=a\tb", L"[A]{Key=a b}"},
+        {L"trailing blanks and CRs", L"[A]\r\nk=v \r \r\n", L"[A]{k=v}"},
+        {L"line starting with CR", L"[A]\r\n\rk=v\r\n", L"[A]"},
+        {L"no sign", L"[A]\r\nplain\r\n", L"[A]{=}"},
+        {L"indented header", L"[A]\r\n [B]\r\n", L"[A]{=}"},
+        {L"header with comment", L"[Main] ; note\r\nk=v", L"[Main]{k=v}"},
+        {L"header with blanks", L"[ Main ]\r\n", L"[Main]"},
+        {L"text after bracket", L"[Main]x\r\n", L"[Main]"},
+        {L"unclosed header", L"[Main\r\n", L"[Main]"},
+        {L"two characters after bracket", L"[Main]xy\r\n", L"[Main]xy]"},
+        {L"empty header", L"[]\r\nk=v", L"[]{k=v}"},
+        {L"duplicates kept", L"[A]\r\nk=1\r\nK=2\r\n[a]\r\nk=3", L"[A]{k=1}{K=2}[a]{k=3}"},
+        {L"quoted value", L"[A]\r\nPath=\"C:\\a b\"\r\n", L"[A]{Path=C:\\a b}"},
+        {L"NUL ends the line", std::wstring(L"[A]\r\nk=v", 8) + L'\0' + L"x\r\nn=m",
+         L"[A]{k=v}{n=m}"},
+        {L"empty", L"", L""},
+        {L"mark only", L"\uFEFF", L""},
+        {L"blank lines", L"\r\n\r\n[A]\r\n\r\n", L"[A]"},
+    };
+    for (const Case& c : cases) {
+        CIniReader ini;
+        ParseText(ini, c.text);
+        EXPECT_EQ(c.document, Dump(ini)) << c.name;
+    }
+}
+
+TEST(IniParse, LongLines)
+{
+    // A line of n characters 'x' after "k=", then the next line "n=m".
+    struct Case {
+        size_t length;        // characters of the whole first line, "k=" included
+        const wchar_t* ending;
+        size_t valueLength;   // expected value length of k
+        bool nextLineSeen;    // whether n=m is still read
+        bool joined;          // whether the next line was appended to k's value
+    };
+    const Case cases[] = {
+        {1022, L"\n", 1020, true, false},
+        {1023, L"\n", 1023 - 2 + 3, false, true},  // joined with the following line
+        {1023, L"\r\n", 1021, true, false},
+        {1024, L"\n", 1022, true, false},
+        {2046, L"\n", 2047 - 2, false, true},      // joined with "n" only: cut at 2047
+        {2046, L"\r\n", 2044, true, false},
+        {2047, L"\n", 2045, true, false},
+        {2047, L"\r\n", 2045, true, false},
+        {2048, L"\n", 2045, true, false},
+        {3069, L"\n", 2045, true, false},
+        {3069, L"\r\n", 2045, false, false},       // the third piece overflows: parse ends
+        {3070, L"\n", 2045, false, false},
+        {100000, L"\r\n", 2045, false, false},
+    };
+    for (const Case& c : cases) {
+        std::wstring text = L"[A]\r\nk=" + std::wstring(c.length - 2, L'x') + c.ending + L"n=m\r\n";
+        CIniReader ini;
+        ParseText(ini, text);
+        const std::wstring value = ini.GetString(L"A", L"k");
+        EXPECT_EQ(c.valueLength, value.size()) << c.length << (c.ending[0] == L'\r' ? " CR LF" : " LF");
+        EXPECT_EQ(c.nextLineSeen, std::wstring(ini.GetString(L"A", L"n")) == L"m") << c.length;
+        EXPECT_EQ(c.joined, !value.empty() && value.back() != L'x') << c.length;
+    }
+}
+
+TEST(IniParse, HeaderNameIsCutTo127)
+{
+    const std::wstring longName(300, L'S');
+    CIniReader ini;
+    ParseText(ini, L"[" + longName + L"]\r\nk=v\r\n");
+    ASSERT_EQ(1u, ini.GetSectionCount());
+    EXPECT_EQ(std::wstring(127, L'S'), ini.GetSectionAt(0)->GetName());
+    // 126 characters and the bracket: the bracket goes.
+    ParseText(ini, L"[" + std::wstring(126, L'T') + L"]\r\n");
+    EXPECT_EQ(std::wstring(126, L'T'), ini.GetSectionAt(0)->GetName());
+}
+
+TEST(IniLookup, FirstMatchWins)
+{
+    CIniReader ini;
+    ParseText(ini, L"[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\nonly=4\r\n");
+    EXPECT_STREQ(L"1", ini.GetString(L"a", L"K"));
+    EXPECT_STREQ(L"", ini.GetString(L"A", L"only"));  // the first [A] does not hold it
+    EXPECT_STREQ(L"", ini.GetString(L"B", L"k"));
+    EXPECT_STREQ(L"", ini.GetString(nullptr, L"k"));
+    EXPECT_STREQ(L"", ini.GetString(L"A", nullptr));
+    EXPECT_EQ(ini.GetSectionAt(0), ini.FindSection(L"A"));
+    EXPECT_EQ(nullptr, ini.FindSection(nullptr));
+    const tn::CIniSection* first = ini.FindSection(L"A");
+    EXPECT_EQ(first->GetEntryAt(0), first->FindEntry(L"K"));
+    EXPECT_EQ(nullptr, first->FindEntry(nullptr));
+    EXPECT_EQ(nullptr, first->GetEntryAt(2));
+
+    CIniReader empty;
+    EXPECT_STREQ(L"", empty.GetString(L"A", L"k"));
+    EXPECT_EQ(7, empty.GetInt(L"A", L"k", 7));
+}
+
+TEST(IniLookup, GetInt)
+{
+    struct Case {
+        const wchar_t* value;  // null: the key is missing
+        int result;
+    };
+    const Case cases[] = {
+        {L"12abc", 12},
+        {L"", -5},  // the default
+        {nullptr, -5},
+        {L"abc", 0},
+        {L"0x10", 0},
+        {L" 42", 42},
+        {L"-17", -17},
+        {L"+8", 8},
+        {L"2147483647", INT_MAX},
+        {L"2147483648", INT_MAX},
+        {L"99999999999999999999", INT_MAX},
+        {L"-2147483648", INT_MIN},
+        {L"-2147483649", INT_MIN},
+        {L"-", 0},
+        {L"007", 7},
+    };
+    for (const Case& c : cases) {
+        CIniReader ini;
+        ini.SetString(L"S", L"other", L"1");
+        if (c.value)
+            ini.SetString(L"S", L"k", c.value);
+        EXPECT_EQ(c.result, ini.GetInt(L"S", L"k", -5)) << (c.value ? c.value : L"(missing)");
+    }
+}
+
+TEST(IniSetString, ChangesFirstOrAppends)
+{
+    CIniReader ini;
+    ParseText(ini, L"[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n");
+    EXPECT_TRUE(ini.SetString(L"a", L"K", L"new"));
+    EXPECT_TRUE(ini.SetString(L"A", L"  added ", L" v;x"));
+    EXPECT_TRUE(ini.SetString(L" New ", L"n", L""));
+    EXPECT_EQ(L"[A]{k=new}{k=2}{added= v;x}[a]{k=3}[New]{n=}", Dump(ini));
+    EXPECT_FALSE(ini.SetString(nullptr, L"k", L"v"));
+    EXPECT_FALSE(ini.SetString(L"A", nullptr, L"v"));
+    EXPECT_FALSE(ini.SetString(L"A", L"k", nullptr));
+    EXPECT_STREQ(L"new", ini.GetString(L"A", L"k"));
+
+    // Over-long names are cut as stored, and found again under the long name.
+    const std::wstring longSection(200, L's');
+    const std::wstring longKey(200, L'k');
+    EXPECT_TRUE(ini.SetString(longSection.c_str(), longKey.c_str(), L"1"));
+    EXPECT_TRUE(ini.SetString(longSection.c_str(), longKey.c_str(), L"2"));
+    const tn::CIniSection* section = ini.FindSection(std::wstring(127, L's').c_str());
+    ASSERT_NE(nullptr, section);
+    EXPECT_EQ(1u, section->GetEntryCount());
+    EXPECT_STREQ(L"2", ini.GetString(longSection.c_str(), longKey.c_str()));
+    EXPECT_EQ(4u, ini.GetSectionCount());
+}
+
+TEST(IniLoad, FilesAndPaths)
+{
+    tntest::TempDir dir;
+    const std::wstring path = dir / L"a.ini";
+    CIniReader ini;
+
+    tntest::WriteUtf16(path, L"[A]\nk=v\n");
+    EXPECT_TRUE(ini.Load(path.c_str()));
+    EXPECT_STREQ(L"v", ini.GetString(L"A", L"k"));
+    EXPECT_EQ(path, ini.GetPath());
+
+    // Missing and empty files: false, empty document, path recorded.
+    EXPECT_FALSE(ini.Load((dir / L"missing.ini").c_str()));
+    EXPECT_EQ(0u, ini.GetSectionCount());
+    EXPECT_EQ(dir / L"missing.ini", ini.GetPath());
+    tntest::WriteBytes(dir / L"empty.ini", "");
+    EXPECT_FALSE(ini.Load((dir / L"empty.ini").c_str()));
+    EXPECT_EQ(dir / L"empty.ini", ini.GetPath());
+
+    // Odd byte count: the last byte is ignored.
+    tntest::WriteBytes(dir / L"odd.ini", std::string("[\0A\0]\0\n\0k\0=\0v\0w", 15));
+    EXPECT_TRUE(ini.Load((dir / L"odd.ini").c_str()));
+    EXPECT_STREQ(L"v", ini.GetString(L"A", L"k"));
+
+    // A path the 259-character field cannot hold is refused and not recorded.
+    const std::wstring longPath = dir.Path() + std::wstring(260 - dir.Path().size(), L'p');
+    ASSERT_EQ(260u, longPath.size());
+    EXPECT_TRUE(ini.Load(path.c_str()));
+    EXPECT_FALSE(ini.Load(longPath.c_str()));
+    EXPECT_EQ(0u, ini.GetSectionCount());
+    EXPECT_STREQ(L"", ini.GetPath());
+    EXPECT_FALSE(ini.Save());
+    EXPECT_FALSE(ini.Load(nullptr));
+}
+
+}  // namespace
