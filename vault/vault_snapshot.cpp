@@ -8,12 +8,14 @@ const wchar_t* const kVaultName = L"Vault";
 // Registry key names hold at most this many characters.
 constexpr size_t kMaxKeyNameChars = 255;
 
-// Registry names compare case-insensitively over the whole of Unicode.
+// Registry names compare case-insensitively over the whole of Unicode, by
+// the invariant upper case.
 std::wstring Upper(const wchar_t* text, size_t length)
 {
     std::wstring upper(text, length);
     if (!upper.empty())
-        CharUpperBuffW(&upper[0], DWORD(upper.size()));
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text, int(length), &upper[0],
+                     int(upper.size()));
     return upper;
 }
 
