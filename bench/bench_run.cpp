@@ -11,6 +11,7 @@
 #include "oracle.h"
 #include "profile_queries.h"
 #include "queries.h"
+#include "sampler.h"
 #include "saved_value.h"
 #include "store_client.h"
 #include "tree_writer.h"
@@ -65,36 +66,74 @@ uint64_t FileSize(const std::wstring& path)
     return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// Everything a run needs, set up once: the model, the installation on disk
+// and in the store, the oracle, both ways into the library, the queries.
+class Session {
+public:
+    explicit Session(const RunOptions& o) : o_(o), inst_(BuildInstallation(o.preset)) {}
+
+    bool SetUp()
+    {
+        bool reused = false;
+        if (!WriteTree(inst_, o_.installDir, &reused)) {
+            fprintf(stderr, "cannot write the installation below %s\n",
+                    ToUtf8(o_.installDir).c_str());
+            return false;
+        }
+        Progress(o_, L"installation " + o_.installDir +
+                         (reused ? L" (kept from an earlier run)" : L" (written)"));
+        if (!SetMachineString(L"Software\\Tessaron", L"InstallPath", o_.installDir) ||
+            !WriteStore(inst_)) {
+            fprintf(stderr, "cannot set InstallPath or write the hive store (is Vaultcore.dll here?)\n");
+            return false;
+        }
+        env_ = Environment::Current(o_.installDir);
+        oracle_ = std::make_unique<Oracle>(inst_, env_);
+        profile_ = std::make_unique<ProfileQueries>(env_, store_);
+        if (!Api::FromModule(LoadLibraryW(L"TNInstall.dll"), dll_)) {
+            fprintf(stderr, "cannot load TNInstall.dll or find its ordinals\n");
+            return false;
+        }
+        counting_ = InstallCounters();
+        if (!counting_)
+            fprintf(stderr, "warning: cannot redirect the heap and file imports; no counts\n");
+        linked_ = Api::Linked();
+        cases_ = MakeQueryCases(inst_, env_, *oracle_, *profile_);
+        return true;
+    }
+
+    const Installation& Inst() const { return inst_; }
+    const StoreClient& Store() const { return store_; }
+    const Api& Dll() const { return dll_; }
+    const Api& Linked() const { return linked_; }
+    bool Counting() const { return counting_; }
+    const std::vector<QueryCase>& Cases() const { return cases_; }
+
+private:
+    const RunOptions& o_;
+    const Installation inst_;
+    Environment env_;
+    std::unique_ptr<Oracle> oracle_;
+    StoreClient store_;
+    std::unique_ptr<ProfileQueries> profile_;
+    Api dll_, linked_;
+    bool counting_ = false;
+    std::vector<QueryCase> cases_;
+};
+
 }  // namespace
 
 long RunBenchmark(const RunOptions& o)
 {
-    const Installation inst = BuildInstallation(o.preset);
-    bool reused = false;
-    if (!WriteTree(inst, o.installDir, &reused)) {
-        fprintf(stderr, "cannot write the installation below %s\n", ToUtf8(o.installDir).c_str());
+    Session session(o);
+    if (!session.SetUp())
         return -1;
-    }
-    Progress(o, L"installation " + o.installDir + (reused ? L" (kept from an earlier run)" : L" (written)"));
-    if (!SetMachineString(L"Software\\Tessaron", L"InstallPath", o.installDir) || !WriteStore(inst)) {
-        fprintf(stderr, "cannot set InstallPath or write the hive store (is Vaultcore.dll here?)\n");
-        return -1;
-    }
-
-    const Environment env = Environment::Current(o.installDir);
-    const Oracle oracle(inst, env);
-    const StoreClient store;
-    const ProfileQueries profile(env, store);
-    Api dll;
-    if (!Api::FromModule(LoadLibraryW(L"TNInstall.dll"), dll)) {
-        fprintf(stderr, "cannot load TNInstall.dll or find its ordinals\n");
-        return -1;
-    }
-    const bool counting = InstallCounters();
-    if (!counting)
-        fprintf(stderr, "warning: cannot redirect the heap and file imports; no counts\n");
-    const Api linked = Api::Linked();
-    const std::vector<QueryCase> cases = MakeQueryCases(inst, env, oracle, profile);
+    const Installation& inst = session.Inst();
+    const StoreClient& store = session.Store();
+    const Api& dll = session.Dll();
+    const Api& linked = session.Linked();
+    const bool counting = session.Counting();
+    const std::vector<QueryCase>& cases = session.Cases();
 
     uint64_t treeBytes = FileSize(o.installDir + L"Install\\install.ini");
     uint64_t largestComponent = 0, largestProduct = 0;
@@ -237,6 +276,50 @@ long RunBenchmark(const RunOptions& o)
     if (sink == 0)
         Progress(o, L"note: the floors found no key lines");
     return wrong;
+}
+
+int ProfileQuery(const RunOptions& o, const std::string& query, bool mapOn, double seconds)
+{
+    Session session(o);
+    if (!session.SetUp())
+        return 1;
+    const QueryCase* found = nullptr;
+    for (const QueryCase& q : session.Cases())
+        if (!found && q.name.find(query) != std::string::npos)
+            found = &q;
+    if (!found) {
+        fprintf(stderr, "no query named like \"%s\"\n", query.c_str());
+        return 1;
+    }
+    session.Linked().SetFileMapEnabled(mapOn ? 1 : 0);
+    struct Work {
+        const QueryCase* query;
+        const Api* api;
+        uint64_t calls;
+    } work{found, &session.Linked(), 0};
+    auto body = [](void* p) {
+        Work& w = *static_cast<Work*>(p);
+        w.query->ask(*w.api);
+        ++w.calls;
+    };
+    body(&work);  // first use is not sampled
+    const Profile profile = SampleWhile(seconds, body, &work);
+    fprintf(o.out, "query %s\ncalls %llu\nsamples %llu\n", found->name.c_str(),
+            static_cast<unsigned long long>(work.calls),
+            static_cast<unsigned long long>(profile.samples));
+    for (const auto& [address, count] : profile.self)
+        fprintf(o.out, "self %llx %llu\n", static_cast<unsigned long long>(address),
+                static_cast<unsigned long long>(count));
+    for (const auto& [address, count] : profile.inclusive)
+        fprintf(o.out, "incl %llx %llu\n", static_cast<unsigned long long>(address),
+                static_cast<unsigned long long>(count));
+    for (const auto& [address, count] : profile.systemCallers)
+        fprintf(o.out, "caller %llx %llu\n", static_cast<unsigned long long>(address),
+                static_cast<unsigned long long>(count));
+    for (const auto& [module, count] : profile.modules)
+        fprintf(o.out, "module %s %llu\n", ToUtf8(module).c_str(),
+                static_cast<unsigned long long>(count));
+    return 0;
 }
 
 }  // namespace bench

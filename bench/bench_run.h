@@ -22,4 +22,9 @@ struct RunOptions {
 // set-up fails.
 long RunBenchmark(const RunOptions& options);
 
+// Samples the linked-in code answering the first query whose name contains
+// `query`, for `seconds`, and prints where the time went (addresses for
+// bench/profile.sh to name).
+int ProfileQuery(const RunOptions& options, const std::string& query, bool mapOn, double seconds);
+
 }  // namespace bench

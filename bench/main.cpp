@@ -6,6 +6,9 @@
 //                [--min-rounds 11] [--out results.jsonl]
 //   tn_bench smoke      a tiny installation, every answer checked, one short
 //                       round; the registry values it borrows are put back
+//   tn_bench profile --preset P --query TEXT [--switch on] [--profile-seconds 5]
+//                       samples the linked-in code answering one query
+//                       (bench/profile.sh names the addresses)
 //
 // run prints JSON lines (bench/report.py makes the table) and returns 0 when
 // every answer was right, 2 when some were wrong, 1 when it could not run.
@@ -27,7 +30,8 @@ int Usage()
     fprintf(stderr,
             "usage: tn_bench generate|run --preset typical|large [--dir DIR] [--seconds S]\n"
             "                [--min-rounds N] [--out FILE]\n"
-            "       tn_bench smoke\n");
+            "       tn_bench smoke\n"
+            "       tn_bench profile --preset P --query TEXT [--switch on] [--profile-seconds S]\n");
     return 1;
 }
 
@@ -70,11 +74,13 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring command = argv[1];
     if (command == L"smoke")
         return Smoke();
-    if (command != L"run" && command != L"generate")
+    if (command != L"run" && command != L"generate" && command != L"profile")
         return Usage();
 
     bench::RunOptions options;
-    std::wstring presetName, outPath;
+    std::wstring presetName, outPath, query;
+    bool mapOn = false;
+    double profileSeconds = 5;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i], value = argv[i + 1];
         if (option == L"--preset")
@@ -87,6 +93,12 @@ int wmain(int argc, wchar_t** argv)
             options.timing.minRounds = _wtoi(value.c_str());
         else if (option == L"--out")
             outPath = value;
+        else if (option == L"--query")
+            query = value;
+        else if (option == L"--switch")
+            mapOn = value == L"on";
+        else if (option == L"--profile-seconds")
+            profileSeconds = _wtof(value.c_str());
         else
             return Usage();
     }
@@ -103,6 +115,10 @@ int wmain(int argc, wchar_t** argv)
         fprintf(stderr, "%s: %s\n", bench::ToUtf8(options.installDir).c_str(),
                 reused ? "up to date" : "written");
         return 0;
+    }
+    if (command == L"profile") {
+        options.quiet = true;
+        return bench::ProfileQuery(options, bench::ToUtf8(query), mapOn, profileSeconds);
     }
     if (!outPath.empty()) {
         options.out = _wfopen(outPath.c_str(), L"wb");
