@@ -186,13 +186,13 @@ Profile SampleWhile(double seconds, void (*work)(void*), void* context)
                          ->OptionalHeader.ImageBase;
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &s.target,
                     THREAD_ALL_ACCESS, FALSE, 0);
-    // The stack's reserved range: from the allocation that holds the
-    // current frame to the base the thread block records.
-    const NT_TIB* tib = reinterpret_cast<const NT_TIB*>(NtCurrentTeb());
+    // The stack's range: from the start of the reservation that holds the
+    // current frame to the end of the committed region the frame is in,
+    // which is the top of the stack.
     MEMORY_BASIC_INFORMATION stack = {};
     VirtualQuery(&stack, &stack, sizeof(stack));
     s.stackLow = reinterpret_cast<uintptr_t>(stack.AllocationBase);
-    s.stackHigh = reinterpret_cast<uintptr_t>(tib->StackBase);
+    s.stackHigh = reinterpret_cast<uintptr_t>(stack.BaseAddress) + stack.RegionSize;
     HANDLE sampler = CreateThread(nullptr, 0, SamplerThread, &s, 0, nullptr);
     const int64_t start = Ticks();
     while (TicksToSeconds(Ticks() - start) < seconds)
