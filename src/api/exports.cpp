@@ -10,6 +10,8 @@
 #include "install/file_map.h"
 #include "install/layout.h"
 #include "install/lookup_context.h"
+#include "install/queries.h"
+#include "platform/language.h"
 #include "platform/registry.h"
 #include "platform/sysenv.h"
 
@@ -111,7 +113,9 @@ int WINAPI GetComponentPath(wchar_t* buffer, DWORD size, const wchar_t* componen
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        return tn::CopyAnswer(tn::GetComponentInstallDir(component, suffix), buffer, size);
+    });
 }
 
 int WINAPI GetComponentProducts(wchar_t* buffer, DWORD size, const wchar_t* component,
@@ -119,22 +123,24 @@ int WINAPI GetComponentProducts(wchar_t* buffer, DWORD size, const wchar_t* comp
 {
     if (!buffer)
         return 0;
-    return 0;
+    return Guarded(0, [&] {
+        return tn::CopyAnswer(tn::ListComponentProducts(component, byId), buffer, size);
+    });
 }
 
 int WINAPI GetProductId(const wchar_t* product)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::ReadProductId(product); });
 }
 
 int WINAPI IsComponentInstalled(const wchar_t* component)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::IsComponentInstalled(component) ? 1 : 0; });
 }
 
 int WINAPI IsProductInstalled(const wchar_t* product)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::IsProductInstalled(product) ? 1 : 0; });
 }
 
 int WINAPI IsInstalledFile(const wchar_t* path)
@@ -144,7 +150,8 @@ int WINAPI IsInstalledFile(const wchar_t* path)
 
 int WINAPI IsSingleProductComponent(const wchar_t* component)
 {
-    return 0;
+    // Running out of memory answers 0: the question could not be decided.
+    return Guarded(0, [&] { return tn::IsSingleProductComponent(component) ? 1 : 0; });
 }
 
 int WINAPI SetFileMapEnabled(int enabled)
@@ -159,12 +166,13 @@ int WINAPI GetFileMapEnabled(void)
 
 LANGID WINAPI GetLanguage(void)
 {
-    return 0;
+    // Always a language: when the lookup itself fails, the system's.
+    return Guarded(tn::GetSystemUILanguage(), [] { return tn::GetLanguage(); });
 }
 
 int WINAPI SetLanguage(DWORD language)
 {
-    return 0;
+    return Guarded(0, [&] { return tn::SetLanguage(language); });
 }
 
 int WINAPI GetOemName(wchar_t* buffer, DWORD sizeBytes)

@@ -33,6 +33,8 @@ constexpr wchar_t kCloseBracket = L']';
 constexpr wchar_t kKeySeparator = L'=';
 
 const wchar_t kEmptyText[] = L"";
+// Entry texts are kept in blocks of at least this many characters.
+constexpr size_t kTextBlockMinChars = 4096;
 
 // A section name as stored: cut to its field, then trimmed.
 std::wstring MakeSectionName(const wchar_t* text, size_t length)
@@ -42,83 +44,124 @@ std::wstring MakeSectionName(const wchar_t* text, size_t length)
     return name;
 }
 
+// Lines as written by SaveAs: code units followed by CR LF.
+void AppendLine(std::wstring& out, const wchar_t* text)
+{
+    out += text;
+    out += L"\r\n";
+}
+
+}  // namespace
+
 // Reads the INI lines of a text of UTF-16 code units into a document.
-class LineParser {
+//
+// The text belongs to the document: TABs are turned into blanks in place,
+// and the key and value of a line that is one piece are terminated in place,
+// so its entry points into the text without a copy. A line joined from
+// several pieces is assembled in a line buffer and its texts are stored apart.
+class IniLineParser {
 public:
-    LineParser(const wchar_t* text, size_t count, std::vector<std::unique_ptr<CIniSection>>& sections)
-        : text_(text), end_(text + count), sections_(sections)
+    // `text` holds `count` code units followed by one spare unit.
+    IniLineParser(wchar_t* text, size_t count, CIniReader& document)
+        : next_(text), end_(text + count), document_(document)
     {
     }
 
     void Run()
     {
-        if (text_ != end_ && (*text_ == kByteOrderMark || *text_ == kSwappedMark))
-            ++text_;
+        if (next_ != end_ && (*next_ == kByteOrderMark || *next_ == kSwappedMark))
+            ++next_;
         for (;;) {
-            const bool overflowed = ReadLine();
-            HandleLine();
-            if (overflowed || text_ == end_)
+            wchar_t* line = nullptr;
+            size_t length = 0;
+            const bool overflowed = ReadLine(line, length);
+            HandleLine(line, length, line != line_);
+            if (overflowed || next_ == end_)
                 return;
         }
     }
 
 private:
-    // Assembles one line from pieces into line_/length_. Returns whether the
-    // last piece overflowed (which ends the parse after this line).
-    bool ReadLine()
-    {
-        length_ = 0;
-        for (;;) {
-            const wchar_t* pieceStart = text_;
-            const size_t available = static_cast<size_t>(end_ - text_);
-            const wchar_t* stop = std::find(text_, text_ + std::min(available, kPieceMaxChars), kLF);
-            const size_t pieceLength = static_cast<size_t>(stop - pieceStart);
-            text_ = stop;
-            bool overflowed = false;
-            if (text_ != end_ && *text_ == kLF)
-                ++text_;
-            else if (pieceLength == kPieceMaxChars && text_ != end_)
-                overflowed = true;
+    struct Piece {
+        wchar_t* start;
+        size_t length;
+        bool overflowed;  // a full piece not followed by LF or the end of the text
+    };
 
-            const size_t room = kLineMaxChars - length_;
-            if (room <= pieceLength) {
-                AppendPiece(pieceStart, room);
-                return overflowed;
+    // Characters up to the next LF (consumed, not kept), at most a piece.
+    Piece ReadPiece()
+    {
+        Piece piece{next_, 0, false};
+        const size_t limit = std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
+        while (piece.length < limit) {
+            wchar_t& c = next_[piece.length];
+            if (c == kLF)
+                break;
+            if (c == kTab)
+                c = kBlank;
+            ++piece.length;
+        }
+        next_ += piece.length;
+        if (next_ != end_ && *next_ == kLF)
+            ++next_;
+        else if (piece.length == kPieceMaxChars && next_ != end_)
+            piece.overflowed = true;
+        return piece;
+    }
+
+    // A line that has just grown by a full piece not ending in CR, to a
+    // multiple of the piece size, goes on with the next piece.
+    static bool GoesOn(const Piece& piece, size_t lineLength)
+    {
+        return piece.length == kPieceMaxChars && lineLength % kPieceMaxChars == 0 &&
+               piece.start[kPieceMaxChars - 1] != kCR;
+    }
+
+    // Reads one line; returns whether its last piece overflowed, which ends
+    // the parse after this line. A one-piece line stays in the text.
+    bool ReadLine(wchar_t*& line, size_t& length)
+    {
+        Piece piece = ReadPiece();
+        if (!GoesOn(piece, piece.length)) {
+            line = piece.start;
+            length = piece.length;
+            return piece.overflowed;
+        }
+        std::copy(piece.start, piece.start + piece.length, line_);
+        length = piece.length;
+        line = line_;
+        for (;;) {
+            piece = ReadPiece();
+            const size_t room = kLineMaxChars - length;
+            if (room <= piece.length) {
+                // The line is full: what fits is kept, the rest of the piece is lost.
+                std::copy(piece.start, piece.start + room, line_ + length);
+                length += room;
+                return piece.overflowed;
             }
-            const size_t before = length_;
-            AppendPiece(pieceStart, pieceLength);
-            const bool grew = length_ > before;
-            const bool goesOn = grew && length_ % kPieceMaxChars == 0 &&
-                                pieceLength == kPieceMaxChars && pieceStart[kPieceMaxChars - 1] != kCR;
-            if (!goesOn)
-                return overflowed;
+            std::copy(piece.start, piece.start + piece.length, line_ + length);
+            length += piece.length;
+            if (piece.length == 0 || !GoesOn(piece, length))
+                return piece.overflowed;
         }
     }
 
-    void AppendPiece(const wchar_t* piece, size_t count)
-    {
-        for (size_t i = 0; i < count; ++i)
-            line_[length_ + i] = piece[i] == kTab ? kBlank : piece[i];
-        length_ += count;
-    }
-
-    void HandleLine()
+    void HandleLine(wchar_t* line, size_t fullLength, bool inPlace)
     {
         // The text of a line ends at its first NUL, and a comment starts at
         // its first semicolon.
-        const wchar_t* line = line_;
-        size_t length = static_cast<size_t>(std::find(line, line + length_, L'\0') - line);
-        length = static_cast<size_t>(std::find(line, line + length, kComment) - line);
+        size_t length = 0;
+        while (length < fullLength && line[length] != L'\0' && line[length] != kComment)
+            ++length;
         while (length > 0 && (line[length - 1] == kBlank || line[length - 1] == kCR ||
                               line[length - 1] == kLF))
             --length;
         if (length == 0 || line[0] == kCR)
             return;
-        if (line[0] == kOpenBracket) {
+        if (line[0] == kOpenBracket)
             StartSection(line + 1, length - 1);
-        } else if (current_) {
-            current_->AddEntry(CIniEntry(line, length, kKeySeparator));
-        }
+        else if (current_)
+            AddEntry(line, length, inPlace);
     }
 
     void StartSection(const wchar_t* name, size_t length)
@@ -131,25 +174,41 @@ private:
             length = n - 2;
         auto section = std::make_unique<CIniSection>(MakeSectionName(name, length).c_str());
         current_ = section.get();
-        sections_.push_back(std::move(section));
+        document_.sections_.push_back(std::move(section));
     }
 
-    const wchar_t* text_;
-    const wchar_t* const end_;
-    std::vector<std::unique_ptr<CIniSection>>& sections_;
+    void AddEntry(wchar_t* line, size_t length, bool inPlace)
+    {
+        CIniEntry::LineParts parts;
+        if (!CIniEntry::SplitLine(line, length, kKeySeparator, parts)) {
+            current_->AddEntry(CIniEntry());
+            return;
+        }
+        const wchar_t* key;
+        const wchar_t* value;
+        if (inPlace) {
+            // The key ends at or before the separator and the value at or
+            // before the line's LF (or the spare unit after the text), so
+            // both terminators land on characters already read.
+            wchar_t* keyStart = line + (parts.key - line);
+            wchar_t* valueStart = line + (parts.value - line);
+            keyStart[parts.keyLength] = L'\0';
+            valueStart[parts.valueLength] = L'\0';
+            key = keyStart;
+            value = valueStart;
+        } else {
+            key = document_.StoreText(parts.key, parts.keyLength);
+            value = document_.StoreText(parts.value, parts.valueLength);
+        }
+        current_->AddEntry(CIniEntry::Borrowing(key, parts.keyLength, value, parts.valueLength));
+    }
+
+    wchar_t* next_;
+    wchar_t* const end_;
+    CIniReader& document_;
     CIniSection* current_ = nullptr;
-    wchar_t line_[kLineMaxChars + 1];
-    size_t length_ = 0;
+    wchar_t line_[kLineMaxChars];
 };
-
-// Lines as written by SaveAs: code units followed by CR LF.
-void AppendLine(std::wstring& out, const wchar_t* text)
-{
-    out += text;
-    out += L"\r\n";
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // CIniSection
@@ -208,14 +267,17 @@ bool CIniReader::Load(const wchar_t* path)
     if (size == 0 || size == INVALID_FILE_SIZE)
         return false;
 
-    // One read into one buffer of whole code units; an odd last byte is ignored.
+    // One read into one buffer of whole code units, which the document then
+    // keeps; an odd last byte is ignored.
     const size_t units = (static_cast<size_t>(size) + 1) / sizeof(wchar_t);
-    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[units]);
+    if (units >= SIZE_MAX / sizeof(wchar_t) - 1)
+        return true;  // cannot be held in this process: as an allocation failure
+    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[units + 1]);
     if (!buffer)
         return true;
     DWORD read = 0;
     if (ReadFile(file.Get(), buffer.get(), size, &read, nullptr))
-        Parse(buffer.get(), read);
+        ParseText(std::move(buffer), read / sizeof(wchar_t));
     return true;
 }
 
@@ -225,15 +287,17 @@ void CIniReader::Parse(const void* bytes, size_t size)
     const size_t units = size / sizeof(wchar_t);
     if (!bytes || units == 0)
         return;
-    std::unique_ptr<wchar_t[]> aligned;
-    const wchar_t* text = static_cast<const wchar_t*>(bytes);
-    if (reinterpret_cast<uintptr_t>(bytes) % alignof(wchar_t) != 0) {
-        aligned.reset(new wchar_t[units]);
-        std::memcpy(aligned.get(), bytes, units * sizeof(wchar_t));
-        text = aligned.get();
-    }
+    std::unique_ptr<wchar_t[]> text(new wchar_t[units + 1]);
+    std::memcpy(text.get(), bytes, units * sizeof(wchar_t));
+    ParseText(std::move(text), units);
+}
+
+void CIniReader::ParseText(std::unique_ptr<wchar_t[]> text, size_t units)
+{
+    Clear();
+    text_ = std::move(text);
     // The line buffer lives on the heap so a deep caller stack is not charged 4 KiB.
-    auto parser = std::make_unique<LineParser>(text, units, sections_);
+    auto parser = std::make_unique<IniLineParser>(text_.get(), units, *this);
     parser->Run();
 }
 
@@ -263,7 +327,35 @@ bool CIniReader::SaveAs(const wchar_t* path)
     }
 }
 
-void CIniReader::Clear() { sections_.clear(); }
+void CIniReader::Clear()
+{
+    sections_.clear();  // before the text their entries point into
+    text_.reset();
+    textBlocks_.clear();
+    textNext_ = nullptr;
+    textRoom_ = 0;
+}
+
+void CIniReader::ReserveText(size_t chars)
+{
+    std::unique_ptr<wchar_t[]> block(new wchar_t[chars]);
+    textNext_ = block.get();
+    textRoom_ = chars;
+    textBlocks_.push_back(std::move(block));
+}
+
+const wchar_t* CIniReader::StoreText(const wchar_t* text, size_t length)
+{
+    if (textRoom_ < length + 1)
+        ReserveText(std::max(length + 1, kTextBlockMinChars));
+    wchar_t* stored = textNext_;
+    if (length > 0)
+        std::memcpy(stored, text, length * sizeof(wchar_t));
+    stored[length] = L'\0';
+    textNext_ += length + 1;
+    textRoom_ -= length + 1;
+    return stored;
+}
 
 CIniSection* CIniReader::FindSection(const wchar_t* name)
 {
@@ -292,22 +384,7 @@ const wchar_t* CIniReader::GetString(const wchar_t* section, const wchar_t* key)
 
 int CIniReader::GetInt(const wchar_t* section, const wchar_t* key, int defaultValue) const
 {
-    const wchar_t* p = GetString(section, key);
-    if (*p == L'\0')
-        return defaultValue;
-    while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
-        ++p;
-    const bool negative = *p == L'-';
-    if (*p == L'-' || *p == L'+')
-        ++p;
-    // Accumulate the magnitude, clamped one past INT_MAX so -2147483648 fits.
-    constexpr long long kClamp = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (; *p >= L'0' && *p <= L'9'; ++p)
-        magnitude = std::min(magnitude * 10 + (*p - L'0'), kClamp);
-    if (negative)
-        return static_cast<int>(-magnitude);
-    return static_cast<int>(std::min(magnitude, static_cast<long long>(INT_MAX)));
+    return ParseIniInt(GetString(section, key), defaultValue);
 }
 
 bool CIniReader::SetString(const wchar_t* section, const wchar_t* key, const wchar_t* value)

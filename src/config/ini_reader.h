@@ -42,8 +42,10 @@ public:
     CIniReader(const CIniReader&) = delete;
     CIniReader& operator=(const CIniReader&) = delete;
 
-    // Records the path, then reads and parses the file. True if the file was
-    // opened and is not empty.
+    // Replaces the document: records the path (also when the file is missing,
+    // so Save creates it), then reads and parses the file. True if the file
+    // was opened and is not empty. A null path or one longer than
+    // kMaxPathChars is refused: false, empty document, no path recorded.
     bool Load(const wchar_t* path);
     // Parses UTF-16LE bytes as Load does after reading a file.
     void Parse(const void* bytes, size_t size);
@@ -52,12 +54,20 @@ public:
     bool SaveAs(const wchar_t* path);
     void Clear();
 
+    // The first section whose name equals `name` (case rule of text_utils.h)
+    // as it would be stored, cut to kMaxNameChars; null if none or null.
     CIniSection* FindSection(const wchar_t* name);
     const CIniSection* FindSection(const wchar_t* name) const;
     // The value of the first matching entry, or "" (never null). Valid until
     // the document changes.
     const wchar_t* GetString(const wchar_t* section, const wchar_t* key) const;
+    // The value as a decimal number (leading digits, clamped to the int
+    // range; 0 without digits), or the default when it is empty or missing.
     int GetInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
+    // Changes the first matching entry, or appends the entry (to the first
+    // matching section, or to a new section at the end). Memory only; names
+    // are trimmed and cut as parsed ones are. False, nothing changed, for a
+    // null argument or when memory runs out.
     bool SetString(const wchar_t* section, const wchar_t* key, const wchar_t* value);
 
     const wchar_t* GetPath() const { return path_.c_str(); }
@@ -65,8 +75,22 @@ public:
     const CIniSection* GetSectionAt(size_t index) const;
 
 private:
+    friend class IniLineParser;
+
+    // Parses `units` code units of `text` (which has one spare unit after
+    // them) and keeps the text: parsed entries point into it.
+    void ParseText(std::unique_ptr<wchar_t[]> text, size_t units);
+    // Keeps a NUL-terminated copy of `length` characters for as long as the
+    // document lives (until Clear); parsed entries point into these blocks.
+    const wchar_t* StoreText(const wchar_t* text, size_t length);
+    void ReserveText(size_t chars);
+
     std::vector<std::unique_ptr<CIniSection>> sections_;
     std::wstring path_;
+    std::unique_ptr<wchar_t[]> text_;
+    std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;
+    wchar_t* textNext_ = nullptr;
+    size_t textRoom_ = 0;
 };
 
 }  // namespace tn

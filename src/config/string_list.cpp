@@ -7,14 +7,6 @@
 namespace tn {
 namespace {
 
-std::wstring Folded(const wchar_t* text, size_t length)
-{
-    std::wstring folded(text, length);
-    for (wchar_t& c : folded)
-        c = FoldAscii(c);
-    return folded;
-}
-
 bool SameFolded(const std::wstring& item, const wchar_t* text, size_t length)
 {
     if (item.size() != length)
@@ -45,7 +37,7 @@ void StringList::Append(std::wstring text)
         items_.push_back(std::move(text));
         return;
     }
-    std::wstring key = Folded(text.data(), text.size());
+    std::wstring key = FoldedCopy(text.data(), text.size());
     items_.push_back(std::move(text));
     try {
         ++index_[std::move(key)];
@@ -58,7 +50,7 @@ void StringList::Append(std::wstring text)
 void StringList::RemoveAt(size_t index)
 {
     if (indexed_) {
-        auto found = index_.find(Folded(items_[index].data(), items_[index].size()));
+        auto found = index_.find(FoldedCopy(items_[index].data(), items_[index].size()));
         if (found != index_.end() && --found->second == 0)
             index_.erase(found);
     }
@@ -77,7 +69,7 @@ void StringList::BuildIndex() const
     std::unordered_map<std::wstring, size_t> index;
     index.reserve(items_.size());
     for (const std::wstring& item : items_)
-        ++index[Folded(item.data(), item.size())];
+        ++index[FoldedCopy(item.data(), item.size())];
     index_.swap(index);
     indexed_ = true;
 }
@@ -93,7 +85,7 @@ bool StringList::ContainsNoCase(const wchar_t* text, size_t length) const
     }
     if (!indexed_)
         BuildIndex();
-    return index_.find(Folded(text, length)) != index_.end();
+    return index_.find(FoldedCopy(text, length)) != index_.end();
 }
 
 }  // namespace tn

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <climits>
 #include "config/text_utils.h"
 
 #include <cwchar>
@@ -221,6 +223,26 @@ void CopyToField(wchar_t* field, size_t capacity, const wchar_t* text)
     if (length > 0)
         wmemcpy(field, text, length);
     field[length] = L'\0';
+}
+
+int ParseIniInt(const wchar_t* text, int defaultValue)
+{
+    if (!text || !*text)
+        return defaultValue;
+    const wchar_t* p = text;
+    while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
+        ++p;
+    const bool negative = *p == L'-';
+    if (*p == L'-' || *p == L'+')
+        ++p;
+    // The magnitude, clamped one past INT_MAX so that -2147483648 fits.
+    constexpr long long kClamp = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    for (; *p >= L'0' && *p <= L'9'; ++p)
+        magnitude = std::min(magnitude * 10 + (*p - L'0'), kClamp);
+    if (negative)
+        return static_cast<int>(-magnitude);
+    return static_cast<int>(std::min(magnitude, static_cast<long long>(INT_MAX)));
 }
 
 }  // namespace tn

@@ -37,6 +37,11 @@ bool IsInList(const wchar_t* listText, const wchar_t* item, wchar_t separator);
 // commas. Returns true if anything was removed (the text is untouched otherwise).
 bool RemoveFromList(std::wstring& listText, const wchar_t* item, wchar_t separator);
 
+// Reads an INI value as a signed decimal: leading white space, an optional
+// sign, digits up to the first other character, clamped to the 32-bit range.
+// An empty or null text gives `defaultValue`; text without digits gives 0.
+int ParseIniInt(const wchar_t* text, int defaultValue);
+
 // Copies `text` into a fixed field of `capacity` units (terminator included),
 // cut to capacity - 1 characters.
 void CopyToField(wchar_t* field, size_t capacity, const wchar_t* text);

@@ -1,5 +1,7 @@
 #include "platform/hive_key.h"
 
+#include <cwchar>
+
 namespace tn {
 namespace {
 
@@ -82,6 +84,16 @@ LONG CHiveKey::SetDWORDValue(const wchar_t* name, DWORD value)
     if (!EnsureHive())
         return ERROR_MOD_NOT_FOUND;
     return key_->WriteValue(name, REG_DWORD, &value, sizeof(value));
+}
+
+LONG CHiveKey::SetStringValue(const wchar_t* name, const wchar_t* text)
+{
+    if (!text)
+        return ERROR_INVALID_PARAMETER;
+    if (!EnsureHive())
+        return ERROR_MOD_NOT_FOUND;
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    return key_->WriteValue(name, REG_SZ, text, bytes);
 }
 
 LONG CHiveKey::QueryStringValue(const wchar_t* name, wchar_t* buffer, DWORD* count)

@@ -28,6 +28,8 @@ public:
     // Reads a REG_DWORD straight into `value` (left as the store wrote it on failure).
     [[nodiscard]] LONG QueryDWORDValue(const wchar_t* name, DWORD* value);
     [[nodiscard]] LONG SetDWORDValue(const wchar_t* name, DWORD value);
+    // Writes `text` with its terminator as a REG_SZ value.
+    [[nodiscard]] LONG SetStringValue(const wchar_t* name, const wchar_t* text);
     // Reads a REG_SZ / REG_EXPAND_SZ value. `count` is the buffer's capacity
     // in characters on entry and the characters stored, terminator included,
     // on success; it is 0 after any failure. A null buffer asks for the size.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "install/layout.h"
+#include "platform/file_io.h"
 #include "platform/log_line.h"
 
 namespace tn {
@@ -26,33 +27,7 @@ constexpr char kLogExtension[] = ".log";
 // Fixed by the first call that has a message, then kept for the process.
 std::string g_logFolder;
 
-// Owns one file handle for one scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    void Reset(HANDLE handle)
-    {
-        Close();
-        handle_ = handle;
-    }
-    void Close()
-    {
-        if (IsOpen())
-            CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-// The thread's ANSI code page; Windows before 2000 knows no CP_THREAD_ACP,
-// so there the thread locale's default ANSI code page is asked for.
+// Returns the bytes needed with the terminator, 0 on failure.
 int ToAnsi(UINT codePage, const wchar_t* text, std::string& out)
 {
     const int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -64,6 +39,8 @@ int ToAnsi(UINT codePage, const wchar_t* text, std::string& out)
     return bytes;
 }
 
+// Text in the thread's ANSI code page; Windows before 2000 knows no
+// CP_THREAD_ACP, so there the thread locale's default ANSI code page is used.
 std::string ToThreadAnsi(const wchar_t* text)
 {
     std::string out;
@@ -145,13 +122,13 @@ void WriteLogLines(const char* message, DWORD apiCode, int moduleCode)
     std::strcat(std::strcat(std::strcpy(logPath, g_logFolder.c_str()), exeName), kLogExtension);
 
     FileHandle file(OpenLog(logPath));
-    if (!file.IsOpen())
+    if (!file.IsValid())
         return;
     if (IsOverSizeLimit(file.Get())) {
         file.Close();
         DeleteFileA(logPath);
-        file.Reset(OpenLog(logPath));
-        if (!file.IsOpen())
+        file = FileHandle(OpenLog(logPath));
+        if (!file.IsValid())
             return;
     }
     SetFilePointer(file.Get(), 0, nullptr, FILE_END);
@@ -174,8 +151,9 @@ void WriteLogLines(const char* message, DWORD apiCode, int moduleCode)
             nullptr, apiCode, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
             reinterpret_cast<char*>(&text), 0, nullptr);
         const bool hasText = textLength != 0 && text != nullptr;
+        const char* shown = hasText ? text : nullptr;
         WriteLine(file.Get(), line.get(),
-                  FormatApiCodeLine(line.get(), lineBytes, stamp, apiCode, hasText ? text : nullptr));
+                  FormatApiCodeLine(line.get(), lineBytes, stamp, apiCode, shown));
         if (text)
             LocalFree(text);
     }

@@ -10,6 +10,14 @@ constexpr UINT kSystemDirChars = MAX_PATH;
 constexpr WORD kPrimaryLanguageMask = 0x3FF;
 constexpr WORD kLangSpanish = 0x0A;
 
+// The three WOW64 entry points of kernel32; each is null where the running
+// Windows lacks it.
+struct Wow64Functions {
+    BOOL(WINAPI* isWow64Process)(HANDLE, PBOOL) = nullptr;
+    BOOL(WINAPI* disableRedirection)(PVOID*) = nullptr;
+    BOOL(WINAPI* revertRedirection)(PVOID) = nullptr;
+};
+
 template <class Fn>
 Fn FindKernel32Entry(const char* name)
 {
@@ -85,8 +93,6 @@ LANGID SystemLanguageFromWindows()
 }
 
 }  // namespace
-
-const Wow64Functions& GetWow64Functions() { return g_wow64; }
 
 DWORD ClassifyWindowsVersion(DWORD platformId, DWORD major, DWORD minor,
                              WORD servicePackMajor, bool wow64)

@@ -17,15 +17,6 @@ DWORD GetWindowsVersionMask(int* isNt);
 DWORD ClassifyWindowsVersion(DWORD platformId, DWORD major, DWORD minor,
                              WORD servicePackMajor, bool wow64);
 
-// The three WOW64 entry points of kernel32, resolved once when the module is
-// loaded; each is null where the running Windows lacks it.
-struct Wow64Functions {
-    BOOL(WINAPI* isWow64Process)(HANDLE, PBOOL) = nullptr;
-    BOOL(WINAPI* disableRedirection)(PVOID*) = nullptr;
-    BOOL(WINAPI* revertRedirection)(PVOID) = nullptr;
-};
-const Wow64Functions& GetWow64Functions();
-
 // Fills `buffer` (260 units) with the 64-bit system directory and returns 1
 // in a WOW64 process; returns 0 and leaves the buffer untouched otherwise.
 int GetSystemDirectoryFor64(wchar_t* buffer);

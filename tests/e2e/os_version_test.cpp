@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "probe_runner.h"
@@ -16,15 +17,17 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Sets one registry value for the life of the object and puts the old one
-// (or its absence) back afterwards.
+// (or its absence) back afterwards. `view` picks the 64-bit or the 32-bit
+// view of a redirected key (ignored where there is only one).
 class RegistryOverride {
 public:
-    RegistryOverride(HKEY root, const wchar_t* subKey, const wchar_t* name)
-        : root_(root), subKey_(subKey), name_(name)
+    RegistryOverride(HKEY root, const wchar_t* subKey, const wchar_t* name, REGSAM view = 0)
+        : root_(root), subKey_(subKey), name_(name), view_(view)
     {
         HKEY key = Open();
         DWORD size = 0;
-        if (key && RegQueryValueExW(key, name, nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+        if (key &&
+            RegQueryValueExW(key, name, nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
             oldData_.resize(size);
             had_ = RegQueryValueExW(key, name, nullptr, &oldType_, oldData_.data(), &size) ==
                    ERROR_SUCCESS;
@@ -56,12 +59,11 @@ public:
     }
 
 private:
-    // The native view: Wine reads the version facts there for every process.
     HKEY Open() const
     {
         HKEY key = nullptr;
-        RegCreateKeyExW(root_, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                        nullptr, &key, nullptr);
+        RegCreateKeyExW(root_, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
+                        &key, nullptr);
         return key;
     }
     void Write(DWORD type, const void* data, DWORD size)
@@ -74,6 +76,7 @@ private:
 
     HKEY root_;
     std::wstring subKey_, name_;
+    REGSAM view_;
     bool had_ = false;
     DWORD oldType_ = 0;
     std::vector<BYTE> oldData_;
@@ -178,24 +181,50 @@ TEST(OsVersionType, EveryVersionWineCanReport)
     EXPECT_GE(switched, 5);
 }
 
-// Windows XP below and from service pack 2, made from the NT version values
-// Wine reads when no version name is set.
+// The NT version values Wine reads when no version name is set, in both
+// views of the key, so that a 32-bit probe on 64-bit Windows sees them too.
+class NtVersionOverride {
+public:
+    NtVersionOverride()
+    {
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+            current_.push_back(Override(L"CurrentVersion", view));
+            build_.push_back(Override(L"CurrentBuildNumber", view));
+            csdText_.push_back(Override(L"CSDVersion", view));
+        }
+    }
+    void Set(const wchar_t* version, const wchar_t* build, unsigned servicePack)
+    {
+        for (size_t i = 0; i < current_.size(); ++i) {
+            current_[i]->SetString(version);
+            build_[i]->SetString(build);
+            csdText_[i]->SetString(servicePack ? L"Service Pack " + std::to_wstring(servicePack)
+                                               : std::wstring());
+        }
+        csd_.SetDword(servicePack << 8);
+    }
+
+private:
+    static std::unique_ptr<RegistryOverride> Override(const wchar_t* name, REGSAM view)
+    {
+        return std::make_unique<RegistryOverride>(HKEY_LOCAL_MACHINE, kNtKey, name, view);
+    }
+
+    static constexpr const wchar_t* kNtKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+    std::vector<std::unique_ptr<RegistryOverride>> current_, build_, csdText_;
+    RegistryOverride csd_{HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Windows",
+                          L"CSDVersion"};
+};
+
+// Windows XP below and from service pack 2.
 TEST(OsVersionType, XpServicePackDecidesTheClass)
 {
-    const wchar_t* const kNtKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
     RegistryOverride name(HKEY_CURRENT_USER, L"Software\\Wine", L"Version");
-    RegistryOverride current(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentVersion");
-    RegistryOverride build(HKEY_LOCAL_MACHINE, kNtKey, L"CurrentBuildNumber");
-    RegistryOverride csdText(HKEY_LOCAL_MACHINE, kNtKey, L"CSDVersion");
-    RegistryOverride csd(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Windows",
-                         L"CSDVersion");
+    NtVersionOverride nt;
     name.Delete();
-    current.SetString(L"5.1");
-    build.SetString(L"2600");
     const DWORD expected[] = {0x200002, 0x200002, 0x400002, 0x400002};
     for (unsigned sp = 0; sp < 4; ++sp) {
-        csdText.SetString(sp ? L"Service Pack " + std::to_wstring(sp) : L"");
-        csd.SetDword(sp << 8);
+        nt.Set(L"5.1", L"2600", sp);
         const ProbeAnswer answer = AskProbe();
         const Report& r = answer.report;
         ASSERT_EQ("2.5.1 sp" + std::to_string(sp),

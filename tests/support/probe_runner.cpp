@@ -32,7 +32,7 @@ std::wstring Quote(const std::wstring& arg)
 }  // namespace
 
 ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring>& args,
-                         const std::wstring& workDir)
+                         const std::wstring& workDir, bool separateErr)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -44,17 +44,39 @@ ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring
     for (const std::wstring& arg : args)
         command += L" " + Quote(arg);
 
+    // Standard error goes to a temporary file when kept apart: a second pipe
+    // could fill up while the first one is being read.
+    HANDLE errFile = nullptr;
+    std::wstring errPath;
+    if (separateErr) {
+        wchar_t dir[MAX_PATH], name[MAX_PATH];
+        GetTempPathW(MAX_PATH, dir);
+        GetTempFileNameW(dir, L"err", 0, name);
+        errPath = name;
+        errFile = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (errFile == INVALID_HANDLE_VALUE) {
+            CloseHandle(readEnd);
+            CloseHandle(writeEnd);
+            throw std::runtime_error("cannot create the standard error file");
+        }
+    }
+
     STARTUPINFOW start = {};
     start.cb = sizeof(start);
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdOutput = writeEnd;
-    start.hStdError = writeEnd;
+    start.hStdError = separateErr ? errFile : writeEnd;
     start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         workDir.empty() ? nullptr : workDir.c_str(), &start, &process)) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
+        if (errFile) {
+            CloseHandle(errFile);
+            DeleteFileW(errPath.c_str());
+        }
         throw std::runtime_error("CreateProcess failed");
     }
     CloseHandle(writeEnd);
@@ -69,6 +91,13 @@ ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
+    if (errFile) {
+        SetFilePointer(errFile, 0, nullptr, FILE_BEGIN);
+        while (ReadFile(errFile, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+            result.err.append(chunk, got);
+        CloseHandle(errFile);
+        DeleteFileW(errPath.c_str());
+    }
     return result;
 }
 

@@ -32,35 +32,6 @@ TEST(LogLine, TimestampIsLocalTimeInFixedWidth)
     EXPECT_STREQ(kStamp, stamp);
 }
 
-struct LineCase {
-    const char* name;
-    std::string expected;
-    size_t (*format)(char*, size_t);
-};
-
-TEST(LogLine, LayoutOfEachKind)
-{
-    const LineCase cases[] = {
-        {"message", std::string(kStamp) + " abc \r\n",
-         [](char* l, size_t n) { return tn::FormatMessageLine(l, n, kStamp, "abc"); }},
-        {"empty message", std::string(kStamp) + "  \r\n",
-         [](char* l, size_t n) { return tn::FormatMessageLine(l, n, kStamp, ""); }},
-        {"code with text", std::string(kStamp) + " APICode : 0x00000005 Access denied.\r\n \r\n",
-         [](char* l, size_t n) {
-             return tn::FormatApiCodeLine(l, n, kStamp, 5, "Access denied.\r\n");
-         }},
-        {"code alone", std::string(kStamp) + " APICode : 0xc000012f \r\n",
-         [](char* l, size_t n) { return tn::FormatApiCodeLine(l, n, kStamp, 0xC000012F, nullptr); }},
-        {"module code", std::string(kStamp) + " modCode : -7 \r\n",
-         [](char* l, size_t n) { return tn::FormatModuleCodeLine(l, n, kStamp, -7); }},
-    };
-    for (const LineCase& c : cases) {
-        char line[600];
-        EXPECT_EQ(c.expected.size(), c.format(line, sizeof(line))) << c.name;
-        EXPECT_EQ(c.expected, line) << c.name;
-    }
-}
-
 // A system text longer than the line buffer is cut; the line keeps its
 // stamp, code and ending, and nothing lands past the buffer.
 TEST(LogLine, CutsTextsThatDoNotFit)
@@ -187,7 +158,8 @@ TEST_F(LogFiles, NullMessageWritesNothingAndCreatesNoFolder)
     installValue_.Set(other.c_str());
     tn::ResetInstallDirCacheForTesting();
     tn::WriteLogA("x");
-    EXPECT_TRUE(tntest::FileExists(other + L"Data\\TNLog\\" + tntest::FromUtf8(ExeName()) + L".log"));
+    const std::wstring otherLog = other + L"Data\\TNLog\\" + tntest::FromUtf8(ExeName()) + L".log";
+    EXPECT_TRUE(tntest::FileExists(otherLog));
     EXPECT_FALSE(tntest::FileExists(install_ + L"Data"));
 }
 

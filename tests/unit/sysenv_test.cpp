@@ -91,18 +91,6 @@ TEST(WindowsVersionMask, ClassifiesThisProcessAndSetsTheFlagOnlyWhenAsked)
         EXPECT_EQ(info.dwPlatformId == kNt ? WINTYPE_NT : WINTYPE_9X, expected & 0x3u);
 }
 
-TEST(Wow64Functions, AreKernel32sOwnEntryPoints)
-{
-    HMODULE kernel = GetModuleHandleW(L"kernel32");
-    const tn::Wow64Functions& f = tn::GetWow64Functions();
-    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")),
-              reinterpret_cast<void*>(f.isWow64Process));
-    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")),
-              reinterpret_cast<void*>(f.disableRedirection));
-    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")),
-              reinterpret_cast<void*>(f.revertRedirection));
-}
-
 // Only a 32-bit process on 64-bit Windows gets the directory; any other
 // process gets 0 and an untouched buffer.
 TEST(SystemDirectoryFor64, FilledOnlyInWow64Process)

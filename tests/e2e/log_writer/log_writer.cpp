@@ -11,22 +11,9 @@
 #include <string>
 
 #include "platform/log.h"
+#include "test_support.h"
 
 namespace {
-
-void SetValue(const std::wstring& name, const std::wstring* text)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Tessaron", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    if (text)
-        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text->c_str()),
-                       DWORD((text->size() + 1) * sizeof(wchar_t)));
-    else
-        RegDeleteValueW(key, name.c_str());
-    RegCloseKey(key);
-}
 
 std::string Narrow(const std::wstring& text)
 {
@@ -55,9 +42,10 @@ int wmain(int argc, wchar_t** argv)
             tn::WriteLogW(nullptr, 5, 1);
         } else if (verb == L"reg" && bar2 != std::wstring::npos) {
             const std::wstring text = rest.substr(bar2 + 1);
-            SetValue(rest.substr(0, bar2), &text);
+            tntest::SetMachineBytes(rest.substr(0, bar2).c_str(), REG_SZ, text.c_str(),
+                                    DWORD((text.size() + 1) * sizeof(wchar_t)));
         } else if (verb == L"regdel")
-            SetValue(rest, nullptr);
+            tntest::DeleteMachineValue(rest.c_str());
         else
             return 2;
     }

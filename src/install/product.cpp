@@ -1,0 +1,206 @@
+#include "install/product.h"
+
+#include <cwchar>
+#include <iterator>
+#include <new>
+
+#include "config/text_utils.h"
+#include "platform/sysenv.h"
+
+namespace tn {
+namespace {
+
+// The product name is taken from a file name held in a MAX_PATH buffer.
+constexpr size_t kProductNameBufferChars = 260;  // terminator included
+constexpr int kComposeBuildNumber = 1;
+// Type of a component that has a description file of its own.
+constexpr int kComponentTypeWithFile = 1;
+// A parent written as a pair of double quotes means "no parent".
+const wchar_t kNoParentQuotes[] = L"\"\"";
+
+// The text after the last path separator; empty when the path ends in one.
+std::wstring FileNamePart(const wchar_t* path)
+{
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p)
+        if (*p == L'\\' || *p == L'/')
+            name = p + 1;
+    return name;
+}
+
+// Every pair of vertical bars, scanned from the left without overlap, becomes
+// CR LF; a third bar in a row stays a bar.
+void ReplaceBarPairs(wchar_t* text)
+{
+    for (wchar_t* p = text; p[0]; ++p) {
+        if (p[0] == L'|' && p[1] == L'|') {
+            p[0] = L'\r';
+            p[1] = L'\n';
+            ++p;
+        }
+    }
+}
+
+}  // namespace
+
+int CProduct::LoadByName(const wchar_t* name, unsigned flags)
+{
+    if (!name)
+        return kProductNoName;
+    return Load(GetProductFilePath(name).c_str(), LocInstall, nullptr, flags);
+}
+
+int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags)
+{
+    if (!path)
+        return kProductNoName;
+    std::wstring name = FileNamePart(path);
+    if (name.empty())
+        return kProductNoName;
+    FilePath = path;
+    PathType = location;
+    if (name.size() > kProductNameBufferChars - 1)
+        name.resize(kProductNameBufferChars - 1);
+    const size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos)
+        name.erase(dot);
+    Name = name;
+
+    const bool loaded = Ini.Load(path);
+    sections_.Rebuild(Ini);  // also after a failure: the document is empty then
+    if (!loaded)
+        return kProductFileNotLoaded;
+    Conflict = sections_.GetString(L"Version", L"Conflict");
+    ProductID = sections_.GetInt(L"Version", L"ProductID", 0);
+    ClearComponents();
+
+    StringList names;
+    if (list && *list) {
+        SplitList(list, names, L',', false);
+    } else {
+        const wchar_t* all = sections_.GetString(L"HaveCompose", L"All");
+        if (!*all)
+            return kProductNoComponents;
+        ExpandComponentList(all, names);
+    }
+    for (const std::wstring& component : names) {
+        const int result = AddComponent(component.c_str(), flags);
+        if (result != kProductLoaded)
+            return result;
+    }
+    return kProductLoaded;
+}
+
+int CProduct::AddComponent(const wchar_t* name, unsigned flags)
+{
+    if (!name || !*name)
+        return kProductLoaded;
+    const std::wstring path = BuildComposeFilePath(name, PathType, kComposeBuildNumber);
+    std::unique_ptr<CComponent> component;
+    try {
+        component.reset(new CComponent(path.c_str()));
+    } catch (const std::bad_alloc&) {
+        return kProductNoMemory;
+    }
+    ReadComponentKeys(component.get());
+    if (component->SupportOS != 0 && (component->SupportOS & GetWindowsVersionMask(nullptr)) == 0)
+        return kProductLoaded;  // not for this Windows: left out, the load goes on
+    if (component->Type == kComponentTypeWithFile && (flags & kProductLoadComponentFiles)) {
+        const int result = component->Load();
+        if (result != kComponentLoaded)
+            return result;
+    }
+    try {
+        Components.push_back(std::move(component));
+    } catch (const std::bad_alloc&) {
+        return kProductNoMemory;
+    }
+    return kProductLoaded;
+}
+
+int CProduct::ReadComponentKeys(CComponent* component) const
+{
+    if (!component)
+        return 0;
+    CComponent& c = *component;
+    const wchar_t* section = c.Name.c_str();
+    c.Type = sections_.GetInt(section, L"Type", 0);
+    c.Update = sections_.GetInt(section, L"Update", 0);
+    c.Base = sections_.GetInt(section, L"Base", 0);
+    c.Hide = sections_.GetInt(section, L"Hide", 0);
+    c.LangGroup = sections_.GetInt(section, L"LangGroup", 0);
+    c.NewShow = sections_.GetInt(section, L"NewShow", 0);
+    c.MustUpdate = sections_.GetInt(section, L"MustUpdate", 0);
+    c.SupportOS = ParseHex(sections_.GetString(section, L"SupportOS"));
+    CopyToField(c.CatalogName, std::size(c.CatalogName), section);
+    CopyToField(c.Parent, std::size(c.Parent), sections_.GetString(section, L"Parent"));
+    CopyToField(c.Depends, std::size(c.Depends), sections_.GetString(section, L"Depends"));
+    CopyToField(c.Resource, std::size(c.Resource), sections_.GetString(section, L"Resource"));
+    for (size_t i = 0; i < kLanguageCount; ++i) {
+        LanguageText& text = c.Texts[i];
+        const std::wstring code = kLanguageCodes[i];
+        CopyToField(text.Title, std::size(text.Title),
+                    sections_.GetString(section, (L"Title" + code).c_str()));
+        CopyToField(text.Detail, std::size(text.Detail),
+                    sections_.GetString(section, (L"Detail" + code).c_str()));
+        ReplaceBarPairs(text.Detail);
+    }
+    // An empty parent names no section (not even one written as "[]").
+    if (c.Parent[0] && sections_.GetInt(c.Parent, L"LangGroup", 0) == 1)
+        c.ParentLangGroup |= 1;
+    return 1;
+}
+
+int CProduct::ExpandComponentList(const wchar_t* text, StringList& names) const
+{
+    if (!text)
+        return 0;
+    StringList items;
+    SplitList(text, items, L',', false);
+    for (const std::wstring& item : items) {
+        AddUnique(names, item.c_str());
+        AddParents(item.c_str(), names);
+        AddResources(item.c_str(), names);
+    }
+    return 1;
+}
+
+int CProduct::AddParents(const wchar_t* name, StringList& names) const
+{
+    if (!name)
+        return 0;
+    // Each step adds a name not yet present, so the walk ends after at most
+    // as many steps as the file has Parent keys, loops included.
+    std::wstring current = name;
+    for (;;) {
+        const wchar_t* parent = sections_.GetString(current.c_str(), L"Parent");
+        if (!*parent || wcscmp(parent, kNoParentQuotes) == 0 || ListContains(names, parent))
+            return 1;
+        AddUnique(names, parent);
+        current = parent;
+    }
+}
+
+int CProduct::AddResources(const wchar_t* name, StringList& names) const
+{
+    StringList resources;
+    if (!name || SplitList(sections_.GetString(name, L"Resource"), resources, L',', false) == 0)
+        return 0;
+    for (const std::wstring& resource : resources) {
+        AddUnique(names, resource.c_str());
+        AddParents(resource.c_str(), names);
+    }
+    return 1;
+}
+
+const CComponent* FindComponent(const ComponentArray& components, const wchar_t* name)
+{
+    if (!name)
+        return nullptr;
+    for (const std::unique_ptr<CComponent>& component : components)
+        if (EqualsNoCase(component->Name.c_str(), name))
+            return component.get();
+    return nullptr;
+}
+
+}  // namespace tn

@@ -1,0 +1,135 @@
+// tninstall: asks TNInstall.dll about the local installation, calling it by
+// ordinal exactly as the suite's programs do, and prints the answers.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "console_writer.h"
+#include "stdout_capture.h"
+#include "tn_version.h"
+
+namespace {
+
+using namespace tnt;
+
+struct Streams {
+    ConsoleWriter out{STD_OUTPUT_HANDLE};
+    ConsoleWriter err{STD_ERROR_HANDLE};
+};
+
+// Prints a response in the form asked for and returns its exit code.
+int Finish(const Streams& streams, const ParsedArgs& args, const Response& response, int code)
+{
+    if (args.json)
+        streams.out.WriteUtf8(response.json.Serialize() + "\n");
+    else
+        streams.out.Write(response.text);
+    streams.err.Write(response.errors);
+    return code;
+}
+
+// A usage error or an unreachable library: the message on standard error
+// and, for --json, an object naming the error on standard output.
+int Fail(const Streams& streams, const ParsedArgs& args, const std::wstring& message, int code,
+         const std::wstring& hint = std::wstring())
+{
+    Response response;
+    if (!args.command.empty())
+        response.json.Set(L"command", JsonValue::String(args.command));
+    response.json.Set(L"error", JsonValue::String(message));
+    response.Error(L"tninstall: " + message);
+    if (!hint.empty())
+        response.Error(hint);
+    return Finish(streams, args, response, code);
+}
+
+int Run(const std::vector<std::wstring>& words)
+{
+    Streams streams;
+    ParsedArgs args;
+    std::wstring error;
+    if (!ParseCommandLine(words, args, error))
+        return Fail(streams, args, error, kExitUsage, L"Run tninstall --help for the commands.");
+
+    if (args.version && args.command.empty()) {
+        streams.out.Write(L"tninstall " TN_VERSION_WSTRING L"\n");
+        return kExitAnswered;
+    }
+    if (args.command == L"help") {
+        args.help = true;
+        args.command = args.positionals.empty() ? std::wstring() : args.positionals[0];
+        args.positionals.clear();
+    }
+    if (args.command.empty()) {
+        if (args.help) {
+            streams.out.Write(ProgramHelp());
+            return kExitAnswered;
+        }
+        streams.err.Write(ProgramHelp());
+        return kExitUsage;
+    }
+
+    const CommandSpec* spec = FindCommand(args.command);
+    if (!spec)
+        return Fail(streams, args, L"unknown command " + args.command, kExitUsage,
+                    L"Run tninstall --help for the commands.");
+    if (args.help) {
+        streams.out.Write(CommandHelp(*spec));
+        return kExitAnswered;
+    }
+
+    const std::wstring usage = L"Usage: tninstall " + std::wstring(spec->name) +
+                               (*spec->synopsis ? L" " : L"") + spec->synopsis;
+    if (args.positionals.size() < spec->minArgs || args.positionals.size() > spec->maxArgs)
+        return Fail(streams, args,
+                    args.positionals.size() < spec->minArgs ? L"missing argument"
+                                                            : L"too many arguments",
+                    kExitUsage, usage);
+    struct {
+        bool given;
+        unsigned option;
+        const wchar_t* name;
+    } const options[] = {
+        {args.explain, kOptExplain, L"--explain"},
+        {args.ids, kOptIds, L"--ids"},
+        {args.hasSet, kOptSet, L"--set"},
+        {args.hasSub, kOptSub, L"--sub"},
+        {args.version, 0, L"--version"},
+    };
+    for (const auto& option : options)
+        if (option.given && !(spec->options & option.option))
+            return Fail(streams, args,
+                        std::wstring(option.name) + L" does not apply to " + spec->name,
+                        kExitUsage, usage);
+
+    TnLibrary library;
+    if (spec->needsLibrary) {
+        if (!library.Load(error))
+            return Fail(streams, args, error, kExitUnavailable);
+        if (args.noFileMap)
+            library.SetFileMapEnabled(0);
+    }
+
+    Response response;
+    StdoutCapture capture;
+    const int code = spec->handler(Invocation{args, spec->needsLibrary ? &library : nullptr},
+                                   response);
+    const std::wstring libraryOutput = capture.Finish();
+    if (!libraryOutput.empty()) {
+        response.json.Set(L"libraryOutput", JsonValue::String(libraryOutput));
+        response.Error(L"tninstall: the library wrote on standard output:\n" + libraryOutput);
+    }
+    return Finish(streams, args, response, code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::wstring> words;
+    for (int i = 1; i < argc; ++i)
+        words.emplace_back(argv[i]);
+    return Run(words);
+}
