@@ -39,17 +39,17 @@ bash scripts/make-prefix.sh "$WINEPREFIX" "$TN_WINEARCH"
 # pinned, and check it once it runs.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-server_dir() {
-    local dev ino
-    dev=$(stat -c '%D' "$WINEPREFIX") ino=$(stat -c '%i' "$WINEPREFIX")
-    printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "0x$dev" "$ino"
+# The server works in a directory named after the prefix's device and inode
+# (below a temporary folder whose name differs between Wine builds).
+server_dir_name() {
+    printf 'server-%x-%x' "0x$(stat -c '%D' "$WINEPREFIX")" "$(stat -c '%i' "$WINEPREFIX")"
 }
 pin_server() {
-    local dir pid
-    dir=$(server_dir)
+    local name pid
+    name=$(server_dir_name)
     for _ in $(seq 50); do
         for p in /proc/[0-9]*; do
-            if [ "$(readlink "$p/cwd" 2>/dev/null)" = "$dir" ]; then
+            if [[ "$(readlink "$p/cwd" 2>/dev/null)" == */"$name" ]]; then
                 pid=${p#/proc/}
                 taskset -pc "$cpu" "$pid" >/dev/null
                 echo "wineserver $pid: CPUs $(taskset -pc "$pid" | sed 's/.*: //')" >&2
