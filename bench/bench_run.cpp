@@ -316,6 +316,9 @@ int ProfileQuery(const RunOptions& o, const std::string& query, bool mapOn, doub
     for (const auto& [address, count] : profile.systemCallers)
         fprintf(o.out, "caller %llx %llu\n", static_cast<unsigned long long>(address),
                 static_cast<unsigned long long>(count));
+    for (const auto& [entry, count] : profile.systemEntries)
+        fprintf(o.out, "entry %s %llu\n", ToUtf8(entry).c_str(),
+                static_cast<unsigned long long>(count));
     for (const auto& [module, count] : profile.modules)
         fprintf(o.out, "module %s %llu\n", ToUtf8(module).c_str(),
                 static_cast<unsigned long long>(count));

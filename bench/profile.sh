@@ -51,6 +51,10 @@ for kind, title in (("self", "self"), ("incl", "inclusive"), ("caller", "calls i
     print(f"\n{title}:")
     for name, count in totals.most_common(25):
         print(f"{100.0 * count / samples:6.1f}%  {name[:150]}")
+print("\nsystem functions called:")
+for l in sorted((l for l in lines if l.startswith("entry ")), key=lambda l: -int(l.split()[2]))[:15]:
+    _, name, count = l.split()
+    print(f"{100.0 * int(count) / samples:6.1f}%  {name}")
 print("\nsystem modules:")
 for l in lines:
     if l.startswith("module "):

@@ -82,6 +82,35 @@ PRUNTIME_FUNCTION FunctionOf(const ModuleRange& m, uintptr_t pc)
 }
 #endif
 
+// The name of the export of `m` that starts nearest at or before `address`.
+std::wstring NearestExport(const ModuleRange& m, uintptr_t address)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(m.base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (!dir.VirtualAddress)
+        return m.name;
+    auto* exports = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    auto* functions = reinterpret_cast<DWORD*>(base + exports->AddressOfFunctions);
+    auto* names = reinterpret_cast<DWORD*>(base + exports->AddressOfNames);
+    auto* ordinals = reinterpret_cast<WORD*>(base + exports->AddressOfNameOrdinals);
+    const DWORD rva = DWORD(address - m.base);
+    DWORD best = 0;
+    const char* bestName = nullptr;
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+        const DWORD f = functions[ordinals[i]];
+        if (f <= rva && f >= best) {
+            best = f;
+            bestName = reinterpret_cast<const char*>(base + names[i]);
+        }
+    }
+    std::wstring name = m.name + L"!";
+    for (const char* c = bestName ? bestName : "?"; *c; ++c)
+        name += wchar_t(*c);
+    return name;
+}
+
 struct Shared {
     HANDLE target = nullptr;
     volatile LONG stop = 0;
@@ -155,6 +184,8 @@ DWORD WINAPI SamplerThread(void* parameter)
             for (int i = 1; i < count; ++i) {
                 if (inExe(frames[i])) {
                     ++p.systemCallers[vma(frames[i])];
+                    if (const ModuleRange* called = ModuleOf(s.modules, frames[i - 1]))
+                        ++p.systemEntries[NearestExport(*called, frames[i - 1])];
                     break;
                 }
             }

@@ -24,6 +24,9 @@ struct Profile {
     // program address that called into it.
     std::map<std::wstring, uint64_t> modules;
     std::map<uint64_t, uint64_t> systemCallers;
+    // The system function this program called, per sample spent below it
+    // (the nearest export at or before the address).
+    std::map<std::wstring, uint64_t> systemEntries;
 };
 
 // Runs `work` on the calling thread until `seconds` passed, sampling it.
