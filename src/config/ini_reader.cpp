@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 
+#include "config/char_search.h"
 #include "config/text_utils.h"
 #include "platform/file_io.h"
 
@@ -88,20 +89,21 @@ private:
         bool overflowed;  // a full piece not followed by LF or the end of the text
     };
 
-    // Characters up to the next LF (consumed, not kept), at most a piece.
+    // Characters up to the next LF (consumed, not kept), at most a piece;
+    // its TABs become blanks.
     Piece ReadPiece()
     {
         Piece piece{next_, 0, false};
-        const size_t limit = std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
-        while (piece.length < limit) {
-            wchar_t& c = next_[piece.length];
-            if (c == kLF)
+        wchar_t* const limit = next_ + std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
+        wchar_t* stop = next_;
+        for (;;) {
+            stop = FindEither(stop, limit, kLF, kTab);
+            if (stop == limit || *stop == kLF)
                 break;
-            if (c == kTab)
-                c = kBlank;
-            ++piece.length;
+            *stop++ = kBlank;
         }
-        next_ += piece.length;
+        piece.length = static_cast<size_t>(stop - next_);
+        next_ = stop;
         if (next_ != end_ && *next_ == kLF)
             ++next_;
         else if (piece.length == kPieceMaxChars && next_ != end_)
@@ -150,9 +152,7 @@ private:
     {
         // The text of a line ends at its first NUL, and a comment starts at
         // its first semicolon.
-        size_t length = 0;
-        while (length < fullLength && line[length] != L'\0' && line[length] != kComment)
-            ++length;
+        size_t length = static_cast<size_t>(FindEither(line, line + fullLength, L'\0', kComment) - line);
         while (length > 0 && (line[length - 1] == kBlank || line[length - 1] == kCR ||
                               line[length - 1] == kLF))
             --length;
