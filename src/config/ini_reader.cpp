@@ -62,9 +62,10 @@ void AppendLine(std::wstring& out, const wchar_t* text)
 // several pieces is assembled in a line buffer and its texts are stored apart.
 class IniLineParser {
 public:
-    // `text` holds `count` code units followed by one spare unit.
-    IniLineParser(wchar_t* text, size_t count, CIniReader& document)
-        : next_(text), end_(text + count), document_(document)
+    // `text` holds `count` code units followed by one spare unit; `line`
+    // has room for a line of kLineMaxChars.
+    IniLineParser(wchar_t* text, size_t count, wchar_t* line, CIniReader& document)
+        : next_(text), end_(text + count), document_(document), line_(line)
     {
     }
 
@@ -172,7 +173,15 @@ private:
             length = n - 1;
         if (n >= 2 && (name[n - 2] == kCloseBracket || name[n - 2] == kCR))
             length = n - 2;
-        auto section = std::make_unique<CIniSection>(MakeSectionName(name, length).c_str());
+        std::vector<std::unique_ptr<CIniSection>>& spare = document_.spareSections_;
+        std::unique_ptr<CIniSection> section;
+        if (spare.empty()) {
+            section = std::make_unique<CIniSection>(MakeSectionName(name, length).c_str());
+        } else {
+            section = std::move(spare.back());
+            spare.pop_back();
+            section->Rename(name, length);
+        }
         current_ = section.get();
         document_.sections_.push_back(std::move(section));
     }
@@ -207,7 +216,7 @@ private:
     wchar_t* const end_;
     CIniReader& document_;
     CIniSection* current_ = nullptr;
-    wchar_t line_[kLineMaxChars];
+    wchar_t* const line_;
 };
 
 // ---------------------------------------------------------------------------
@@ -248,6 +257,18 @@ CIniEntry* CIniSection::FindEntry(const wchar_t* key)
 
 void CIniSection::AddEntry(CIniEntry entry) { entries_.push_back(std::move(entry)); }
 
+void CIniSection::Empty()
+{
+    name_.clear();
+    entries_.clear();
+}
+
+void CIniSection::Rename(const wchar_t* name, size_t length)
+{
+    name_.assign(name, std::min(length, kMaxNameChars));
+    Trim(name_);
+}
+
 // ---------------------------------------------------------------------------
 // CIniReader
 
@@ -272,12 +293,11 @@ bool CIniReader::Load(const wchar_t* path)
     const size_t units = (static_cast<size_t>(size) + 1) / sizeof(wchar_t);
     if (units >= SIZE_MAX / sizeof(wchar_t) - 1)
         return true;  // cannot be held in this process: as an allocation failure
-    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[units + 1]);
-    if (!buffer)
+    if (!ReserveFileText(units))
         return true;
     DWORD read = 0;
-    if (ReadFile(file.Get(), buffer.get(), size, &read, nullptr))
-        ParseText(std::move(buffer), read / sizeof(wchar_t));
+    if (ReadFile(file.Get(), text_.get(), size, &read, nullptr))
+        ParseFileText(read / sizeof(wchar_t));
     return true;
 }
 
@@ -287,18 +307,32 @@ void CIniReader::Parse(const void* bytes, size_t size)
     const size_t units = size / sizeof(wchar_t);
     if (!bytes || units == 0)
         return;
-    std::unique_ptr<wchar_t[]> text(new wchar_t[units + 1]);
-    std::memcpy(text.get(), bytes, units * sizeof(wchar_t));
-    ParseText(std::move(text), units);
+    if (!ReserveFileText(units))
+        throw std::bad_alloc();
+    std::memcpy(text_.get(), bytes, units * sizeof(wchar_t));
+    ParseFileText(units);
 }
 
-void CIniReader::ParseText(std::unique_ptr<wchar_t[]> text, size_t units)
+bool CIniReader::ReserveFileText(size_t units)
 {
-    Clear();
-    text_ = std::move(text);
+    if (textCapacity_ >= units + 1)
+        return true;
+    text_.reset();
+    textCapacity_ = 0;
+    text_.reset(new (std::nothrow) wchar_t[units + 1]);
+    if (!text_)
+        return false;
+    textCapacity_ = units + 1;
+    return true;
+}
+
+void CIniReader::ParseFileText(size_t units)
+{
     // The line buffer lives on the heap so a deep caller stack is not charged 4 KiB.
-    auto parser = std::make_unique<IniLineParser>(text_.get(), units, *this);
-    parser->Run();
+    if (!lineBuffer_)
+        lineBuffer_.reset(new wchar_t[kLineMaxChars]);
+    IniLineParser parser(text_.get(), units, lineBuffer_.get(), *this);
+    parser.Run();
 }
 
 bool CIniReader::Save() { return SaveAs(path_.c_str()); }
@@ -329,8 +363,12 @@ bool CIniReader::SaveAs(const wchar_t* path)
 
 void CIniReader::Clear()
 {
-    sections_.clear();  // before the text their entries point into
-    text_.reset();
+    // The sections go first (their entries point into the text) and are
+    // kept, emptied, for the next parse; swapping allocates nothing.
+    spareSections_.clear();
+    spareSections_.swap(sections_);
+    for (const std::unique_ptr<CIniSection>& section : spareSections_)
+        section->Empty();
     textBlocks_.clear();
     textNext_ = nullptr;
     textRoom_ = 0;
