@@ -25,7 +25,12 @@ struct CallCounts {
     int storeReads = 0;          // ReadValue
     int storeFinds = 0;          // FindValue
     double storeSeconds = 0;     // inside GetHivePtr and the key objects
+    double callSeconds = 0;      // the whole call (set by Measured)
 };
+
+// Seconds from a QueryPerformanceCounter difference.
+double TicksToSeconds(int64_t ticks);
+int64_t Ticks();
 
 // Redirects the heap and file imports and puts a counting wrapper around
 // the hive store the linked-in code reaches. False when an import cannot be
@@ -49,13 +54,14 @@ auto Measured(Call call)
     if (!CountingArmed())
         return call();
     BeginCounting();
+    const int64_t start = Ticks();
     auto result = call();
-    StoreLastCounts(EndCounting());
+    const double seconds = TicksToSeconds(Ticks() - start);
+    CallCounts counts = EndCounting();
+    counts.callSeconds = seconds;
+    StoreLastCounts(counts);
     return result;
 }
 
-// Seconds from a QueryPerformanceCounter difference.
-double TicksToSeconds(int64_t ticks);
-int64_t Ticks();
 
 }  // namespace bench
