@@ -49,11 +49,14 @@ std::wstring ProductsHolding(const StringList& products, const wchar_t* componen
     // The items of `result`: the same answer as IsInList on the text (items
     // never hold a comma) without splitting the text again per product.
     StringList listed;
+    // One product object reads every file in turn, so its reader reuses its
+    // storage; held is filled afresh for each product.
+    CProduct product;
+    StringList held;
     for (const std::wstring& name : products) {
         // What LoadByName(name, 0) would keep, without the component objects;
         // a product that does not load holds nothing.
-        CProduct product;
-        StringList held;
+        held.Clear();
         product.LoadComponentNames(name.c_str(), held);
         if (!result.empty() && result.back() != L',')
             result += L',';
