@@ -34,6 +34,8 @@ constexpr wchar_t kCloseBracket = L']';
 constexpr wchar_t kKeySeparator = L'=';
 
 const wchar_t kEmptyText[] = L"";
+// Entries a section makes room for when it gets its first one.
+constexpr size_t kFirstEntryRoom = 16;
 // Entry texts are kept in blocks of at least this many characters.
 constexpr size_t kTextBlockMinChars = 4096;
 
@@ -255,7 +257,14 @@ CIniEntry* CIniSection::FindEntry(const wchar_t* key)
     return const_cast<CIniEntry*>(static_cast<const CIniSection*>(this)->FindEntry(key));
 }
 
-void CIniSection::AddEntry(CIniEntry entry) { entries_.push_back(std::move(entry)); }
+void CIniSection::AddEntry(CIniEntry entry)
+{
+    // The first entry makes room for several: sections of the installation's
+    // files hold about twenty lines, and each doubling is another block.
+    if (entries_.capacity() == 0)
+        entries_.reserve(kFirstEntryRoom);
+    entries_.push_back(std::move(entry));
+}
 
 void CIniSection::Empty()
 {
