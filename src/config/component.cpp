@@ -36,6 +36,12 @@ std::wstring DuplicateFileMessage(const wchar_t* file, const std::wstring& compo
            L"\u4E2D\u6709\u591A\u4E2A\u5730\u65B9\u51FA\u73B0\uFF0C\u8BF7\u4FEE\u6539\uFF01\n";
 }
 
+// A record name and its component in one text; neither holds a NUL.
+std::wstring EntryKey(const wchar_t* name, const wchar_t* component)
+{
+    return std::wstring(name) + L'\0' + component;
+}
+
 }  // namespace
 
 std::wstring ComponentNameFromPath(const wchar_t* path)
@@ -191,17 +197,28 @@ int CComponent::LoadSection(const wchar_t* name)
     return 1;
 }
 
+bool CComponent::HoldsEntry(const wchar_t* name, const wchar_t* component)
+{
+    if (entryKeys_.Count() != Entries.size()) {
+        entryKeys_.Clear();
+        entryKeys_.Reserve(Entries.size());
+        for (const FileEntry& held : Entries)
+            entryKeys_.Append(EntryKey(held.Record.Name, held.Component));
+    }
+    const std::wstring key = EntryKey(name, component);
+    return entryKeys_.ContainsNoCase(key.data(), key.size());
+}
+
 int CComponent::AddFileEntry(const FileEntry& entry)
 {
-    for (const FileEntry& held : Entries)
-        if (EqualsNoCase(held.Record.Name, entry.Record.Name) &&
-            EqualsNoCase(held.Component, entry.Component))
-            return 0;
+    if (HoldsEntry(entry.Record.Name, entry.Component))
+        return 0;
     Entries.push_back(entry);
     FileEntry& copy = Entries.back();
     CopyTo(copy.Component, Name.c_str());
     if (copy.ComponentPath[0] == L'\0')
         CopyTo(copy.ComponentPath, Path.c_str());
+    entryKeys_.Append(EntryKey(copy.Record.Name, copy.Component));
     return 1;
 }
 

@@ -77,6 +77,12 @@ public:
 
 private:
     FileEntry* FindMutableEntry(const wchar_t* name);
+    // The duplicate test of AddFileEntry through the folded keys of Entries
+    // (record name and component), so that loading n records takes time in
+    // proportion to n; rebuilt whenever its count and that of Entries differ.
+    bool HoldsEntry(const wchar_t* name, const wchar_t* component);
+
+    StringList entryKeys_;
 };
 
 }  // namespace tn

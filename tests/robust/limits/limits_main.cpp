@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "alloc_hooks.h"
+#include "limits_support.h"
 
 int main(int argc, char** argv)
 {
-    tnrobust::SetGuardPages(16);
+    tnrobust::SetGuardPages(tnrobust::kGuardPagesFrom);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,9 @@
 
 namespace tnrobust {
 
+// Heap blocks of at least this many bytes end at a guard page in these tests.
+constexpr size_t kGuardPagesFrom = 16;
+
 // An empty install tree in a temporary folder, set as "InstallPath" while
 // the object lives; the install-directory cache is reset on both ends.
 class LimitsInstall {

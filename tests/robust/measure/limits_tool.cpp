@@ -1,0 +1,318 @@
+// tn_limits: measures how far the library goes and how long a lookup takes
+// there. Each experiment builds an installation tree of growing size, asks
+// one export (the shims compiled in, as the DLL has them) and prints the
+// size, the time of the call and its answer, so that growth can be read off
+// as linear or not. With --quick only the two smallest sizes run (the test
+// suite checks that the experiments still answer); --work DIR puts the trees
+// in DIR; --only WORD runs the experiments whose name holds WORD.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/component.h"
+#include "demo_files.h"
+#include "export_calls.h"
+#include "file_util.h"
+#include "install/layout.h"
+#include "mutator.h"
+#include "test_support.h"
+
+namespace tnrobust {
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+void WriteText(const std::wstring& path, const std::wstring& text)
+{
+    MakeParentDirs(path);
+    WriteFileBytes(path, Utf16Bytes(text, true, true));
+}
+
+// One tree per measurement, below the work folder, set as the install
+// directory for the call.
+class Tree {
+public:
+    Tree(const std::wstring& work, const std::wstring& name) : root_(work + name + L"\\")
+    {
+        RemoveTree(root_);
+        CreateDirectoryW(root_.c_str(), nullptr);
+        install_ = std::make_unique<tntest::MachineValue>(L"InstallPath", root_.c_str());
+        tn::ResetInstallDirCacheForTesting();
+    }
+    ~Tree()
+    {
+        install_.reset();
+        tn::ResetInstallDirCacheForTesting();
+        RemoveTree(root_);
+    }
+    const std::wstring& Root() const { return root_; }
+    void Compose(const std::wstring& name, const std::wstring& text) const
+    {
+        WriteText(root_ + L"Install\\Compose\\" + name + L".ini", text);
+    }
+    void Product(const std::wstring& name, const std::wstring& text) const
+    {
+        WriteText(root_ + L"Install\\Product\\" + name + L".ini", text);
+    }
+    void InstallIni(const std::wstring& text) const { WriteText(root_ + L"Install\\install.ini", text); }
+
+private:
+    std::wstring root_;
+    std::unique_ptr<tntest::MachineValue> install_;
+};
+
+const std::wstring kRecordTail = L",1,2,3,4,5,6,7,8,a,b,1F,c,9,0";
+
+struct Timed {
+    double ms;
+    std::wstring answer;
+};
+
+// The call's time (the better of two runs, the file cache warm) and answer.
+Timed TimeCall(const std::wstring& spec)
+{
+    const ExportTable exports = LinkedExports();
+    const ExportCall call = ParseCall(spec);
+    Timed best{1e300, L""};
+    for (int run = 0; run < 2; ++run) {
+        const double start = Now();
+        const CallOutcome outcome = RunCall(exports, call);
+        const double ms = Now() - start;
+        if (ms < best.ms)
+            best = {ms, outcome.Line()};
+    }
+    return best;
+}
+
+void Report(const char* experiment, const std::string& size, const Timed& timed, size_t cut = 70)
+{
+    std::wstring answer = timed.answer;
+    if (answer.size() > cut)
+        answer = answer.substr(0, cut) + L"...";
+    std::printf("%-26s %-28s %10.1f ms  %s\n", experiment, size.c_str(), timed.ms,
+                Narrow(answer).c_str());
+    std::fflush(stdout);
+}
+
+std::string Count(size_t n) { return std::to_string(n); }
+
+// A component file of about `megabytes`, its records in one section; the
+// record asked for is the last line.
+void LargestFile(const std::wstring& work, const std::vector<size_t>& sizes)
+{
+    for (size_t megabytes : sizes) {
+        Tree tree(work, L"big");
+        std::wstring text = L"[Version]\nPath=P\n[HaveSection]\nBig=Files\n[Files]\n";
+        const size_t units = megabytes * 1024 * 1024 / 2;
+        text.reserve(units + 256);
+        for (size_t i = 0; text.size() < units; ++i)
+            text += L"f" + std::to_wstring(i) + L".dll=src," + kRecordTail + L"\n";
+        text += L"target.dll=src,bin" + kRecordTail + L"\n";
+        tree.Compose(L"Big", text);
+        tree.InstallIni(L"[InstallCompose]\nComposeList=Big\n");
+        Report("largest file", Count(megabytes) + " MB", TimeCall(L"5|b:260|i:260|s:Big|s:target.dll|n"));
+        Report("", "  (search of installed)", TimeCall(L"18|b:260|i:260|s:target.dll|b:512"));
+    }
+}
+
+// One physical line of `length` characters in a component file: the line
+// is read in pieces and cut, the rest of the file after it is not read.
+void LongestLine(const std::wstring& work, const std::vector<size_t>& lengths)
+{
+    for (size_t length : lengths) {
+        Tree tree(work, L"line");
+        tree.Compose(L"Line", L"[Version]\nPath=P\n[HaveSection]\nLine=Files\n[Files]\nlong.dll=src,bin," +
+                                  std::wstring(length, L'x') + L"\nafter.dll=src,bin" + kRecordTail + L"\n");
+        Report("longest line", Count(length) + " characters",
+               TimeCall(L"5|b:260|i:260|s:Line|s:after.dll|n"));
+    }
+}
+
+// A product whose one listed component has a chain of `depth` parents.
+void ParentChain(const std::wstring& work, const std::vector<size_t>& depths)
+{
+    for (size_t depth : depths) {
+        Tree tree(work, L"chain");
+        std::wstring text = L"[Version]\nProductID=7\n[HaveCompose]\nAll=A0\n";
+        for (size_t i = 0; i < depth; ++i)
+            text += L"[A" + std::to_wstring(i) + L"]\nParent=A" + std::to_wstring(i + 1) + L"\n";
+        tree.Product(L"P", text);
+        tree.InstallIni(L"[InstallProduct]\nProductList=P\n");
+        Report("parent chain", Count(depth) + " parents",
+               TimeCall(L"7|b:260|i:260|s:A" + std::to_wstring(depth) + L"|i:1"));
+    }
+}
+
+// `length` components, each sending the file on to the next through
+// [OldFile_Map]; the last holds its record.
+void OldFileMapChain(const std::wstring& work, const std::vector<size_t>& lengths)
+{
+    for (size_t length : lengths) {
+        Tree tree(work, L"moves");
+        for (size_t i = 0; i < length; ++i) {
+            const std::wstring name = L"M" + std::to_wstring(i);
+            std::wstring text = L"[Version]\nPath=" + name + L"\n[HaveSection]\n" + name + L"=Files\n[Files]\n";
+            if (i + 1 == length)
+                text += L"f.dll=src,bin" + kRecordTail + L"\n";
+            else
+                text += L"[OldFile_Map]\nf.dll=M" + std::to_wstring(i + 1) + L"\n";
+            tree.Compose(name, text);
+        }
+        Report("[OldFile_Map] chain", Count(length) + " components",
+               TimeCall(L"5|b:260|i:260|s:M0|s:f.dll|n"));
+    }
+}
+
+// As many installed components as ComposeList can name in one line; the
+// file asked for is in the last one, so the search reads every file.
+void InstalledComponents(const std::wstring& work, const std::vector<size_t>& widths)
+{
+    for (size_t width : widths) {
+        Tree tree(work, L"many");
+        std::vector<std::wstring> names;
+        std::wstring list;
+        const size_t room = 2047 - wcslen(L"ComposeList=");
+        for (size_t i = 0;; ++i) {
+            // Names of `width` characters: digits, or for one character a
+            // run of CJK ideographs, so that there are enough of them.
+            std::wstring name;
+            if (width == 1) {
+                name = std::wstring(1, wchar_t(0x4E00 + i));
+            } else {
+                name = std::to_wstring(i);
+                name = std::wstring(width - name.size(), L'c') + name;
+            }
+            if (list.size() + (list.empty() ? 0 : 1) + name.size() > room)
+                break;
+            list += (list.empty() ? L"" : L",") + name;
+            names.push_back(name);
+        }
+        for (size_t i = 0; i < names.size(); ++i) {
+            const std::wstring file = i + 1 == names.size() ? L"last.dll" : L"other.dll";
+            tree.Compose(names[i], L"[Version]\nPath=" + std::to_wstring(i) + L"\n[HaveSection]\n" +
+                                       names[i] + L"=Files\n[Files]\n" + file + L"=src,bin" +
+                                       kRecordTail + L"\n");
+        }
+        tree.InstallIni(L"[InstallCompose]\nComposeList=" + list + L"\n");
+        const std::string label = Count(names.size()) + " of " + Count(width) + " char";
+        Report("installed components", label, TimeCall(L"18|b:260|i:260|s:last.dll|b:512"));
+        Report("", "  (IsComponentInstalled)", TimeCall(L"9|s:" + EscapeText(names.back())));
+    }
+}
+
+// The same limit for products: each installed product is read to answer
+// which products hold a component.
+void InstalledProducts(const std::wstring& work, const std::vector<size_t>& counts)
+{
+    for (size_t count : counts) {
+        Tree tree(work, L"products");
+        std::wstring list;
+        for (size_t i = 0; i < count; ++i) {
+            const std::wstring name = L"P" + std::to_wstring(i);
+            list += (list.empty() ? L"" : L",") + name;
+            tree.Product(name, L"[Version]\nProductID=" + std::to_wstring(i) +
+                                   L"\n[HaveCompose]\nAll=Core,X" + std::to_wstring(i) + L"\n");
+        }
+        tree.InstallIni(L"[InstallProduct]\nProductList=" + list + L"\n");
+        Report("installed products", Count(count) + " products",
+               TimeCall(L"7|b:8192|i:8192|s:X" + std::to_wstring(count - 1) + L"|i:0"));
+    }
+}
+
+// A component with many sections, its [HaveSection] line naming as many
+// as fit (the line holds 2047 characters) and the record in the last named.
+void ListedSections(const std::wstring& work, const std::vector<size_t>& counts)
+{
+    for (size_t count : counts) {
+        Tree tree(work, L"sections");
+        std::wstring listed;
+        size_t named = 0;
+        for (; named < count; ++named) {
+            const std::wstring name = L"S" + std::to_wstring(count - 1 - named);
+            if (4 + listed.size() + 1 + name.size() > 2047)
+                break;
+            listed += (listed.empty() ? L"" : L",") + name;
+        }
+        const size_t holder = count - named;  // the last section named
+        std::wstring text = L"[Version]\nPath=P\n[HaveSection]\nSec=" + listed + L"\n";
+        for (size_t i = 0; i < count; ++i)
+            text += L"[S" + std::to_wstring(i) + L"]\n" +
+                    (i == holder ? L"f.dll=src,bin" + kRecordTail + L"\n" : L"");
+        tree.Compose(L"Sec", text);
+        Report("sections in a component", Count(count) + ", " + Count(named) + " named",
+               TimeCall(L"5|b:260|i:260|s:Sec|s:f.dll|n"));
+    }
+}
+
+// Loading a whole component (as tools do, not the exports): records of one
+// component, each checked against those loaded before it.
+void ComponentRecords(const std::wstring& work, const std::vector<size_t>& counts)
+{
+    for (size_t count : counts) {
+        Tree tree(work, L"records");
+        std::wstring text = L"[Version]\nPath=P\n[HaveSection]\nR=Files\n[Files]\n";
+        for (size_t i = 0; i < count; ++i)
+            text += L"f" + std::to_wstring(i) + L".dll=src," + kRecordTail + L"\n";
+        tree.Compose(L"R", text);
+        tn::CComponent component(tn::GetComposeFilePath(L"R").c_str());
+        const double start = Now();
+        const int code = component.Load();
+        Report("records of CComponent::Load", Count(count) + " records",
+               {Now() - start, L"code=" + std::to_wstring(code) + L" entries=" +
+                                   std::to_wstring(component.Entries.size())});
+    }
+}
+
+}  // namespace
+}  // namespace tnrobust
+
+int wmain(int argc, wchar_t** argv)
+{
+    using namespace tnrobust;
+    bool quick = false;
+    std::wstring work;
+    std::wstring only;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        if (arg == L"--quick")
+            quick = true;
+        else if (arg == L"--work" && i + 1 < argc)
+            work = argv[++i];
+        else if (arg == L"--only" && i + 1 < argc)
+            only = argv[++i];
+    }
+    work = MakeWorkDir(work, L"tnlimits");
+    auto pick = [quick](std::vector<size_t> sizes) {
+        if (quick)
+            sizes.resize(2);
+        return sizes;
+    };
+    struct Experiment {
+        const wchar_t* name;
+        void (*run)(const std::wstring&, const std::vector<size_t>&);
+        std::vector<size_t> sizes;
+    } const experiments[] = {
+        {L"file", LargestFile, {1, 4, 16, 64, 256, 512}},
+        {L"line", LongestLine, {3000, 1 << 20, 16 << 20, 64 << 20}},
+        {L"parents", ParentChain, {1000, 10000, 100000, 1000000}},
+        {L"moves", OldFileMapChain, {10, 100, 1000, 10000}},
+        {L"components", InstalledComponents, {4, 1}},
+        {L"products", InstalledProducts, {10, 100, 339}},
+        {L"sections", ListedSections, {1000, 10000, 100000}},
+        {L"records", ComponentRecords, {1000, 4000, 16000, 64000, 256000}},
+    };
+    for (const Experiment& experiment : experiments)
+        if (only.empty() || std::wstring(experiment.name).find(only) != std::wstring::npos)
+            experiment.run(work, pick(experiment.sizes));
+    RemoveTree(work);
+    return 0;
+}
