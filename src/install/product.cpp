@@ -13,6 +13,9 @@ namespace {
 // The product name is taken from a file name held in a MAX_PATH buffer.
 constexpr size_t kProductNameBufferChars = 260;  // terminator included
 constexpr int kComposeBuildNumber = 1;
+// Names shorter than this keep their ".ini" whole within the 259 characters
+// a component object keeps of its description file name.
+constexpr size_t kPlainNameMaxChars = 255;
 // Type of a component that has a description file of its own.
 constexpr int kComponentTypeWithFile = 1;
 // A parent written as a pair of double quotes means "no parent".
@@ -77,8 +80,16 @@ int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
     for (const std::wstring& component : names) {
         if (component.empty())
             continue;
-        const std::wstring objectName = ComponentNameFromPath(
-            BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber).c_str());
+        // A plain name (no dot, no backslash, short enough for the file-name
+        // buffer) is the object's name as it is; any other is put through
+        // the path the object would be made for.
+        const bool plain = component.size() < kPlainNameMaxChars &&
+                           component.find_first_of(L".\\") == std::wstring::npos;
+        const std::wstring objectName =
+            plain ? component
+                  : ComponentNameFromPath(
+                        BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber)
+                            .c_str());
         if (Supported(ParseHex(sections_.GetString(objectName.c_str(), L"SupportOS"))))
             held.Append(objectName);
     }

@@ -201,6 +201,10 @@ TEST_F(Product, NamesOnlyLoadKeepsWhatTheFullLoadKeeps)
         L"[HaveCompose]\nAll=A\n[A]\nParent=B\n[B]\nParent=A\nSupportOS=10000\n",
         L"[Version]\nProductID=7\n[HaveCompose]\nAll=\n",
         L"[Version]\nProductID=7\n",
+        L"[HaveCompose]\nAll=dir\\sub,Ab.c.d,x\n[sub]\nSupportOS=10000\n",
+        L"[HaveCompose]\nAll=" + std::wstring(254, L'n') + L"," + std::wstring(255, L'm') + L"," +
+            std::wstring(256, L'o') + L"," + std::wstring(300, L'p') + L".q," +
+            std::wstring(300, L'r') + L"\n",
     };
     for (const std::wstring& text : texts) {
         install_.WriteProduct(L"P", text);
