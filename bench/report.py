@@ -72,6 +72,7 @@ def main():
     ap.add_argument("inputs", nargs="+")
     ap.add_argument("--markdown")
     ap.add_argument("--svg")
+    ap.add_argument("--readme", help="replace the text between the benchmark markers of this file")
     args = ap.parse_args()
 
     machine, meta, figures, counts, answers = load(args.inputs)
@@ -186,6 +187,23 @@ def main():
             f.write(text)
     if args.svg:
         write_svg(args.svg, rows, presets, fig)
+    if args.readme:
+        update_readme(args.readme, text)
+
+
+BEGIN, END = "<!-- benchmark results: begin -->", "<!-- benchmark results: end -->"
+
+
+def update_readme(path, text):
+    """Puts the tables between the two marker lines of the file."""
+    with open(path, encoding="utf-8") as f:
+        content = f.read()
+    start, end = content.find(BEGIN), content.find(END)
+    if start < 0 or end < start:
+        sys.exit(f"{path}: no benchmark markers")
+    content = content[:start] + BEGIN + "\n\n" + text + "\n" + content[end:]
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(content)
 
 
 def write_svg(path, rows, presets, fig):
