@@ -242,7 +242,8 @@ def write_svg(path, rows, presets, fig):
     while decade <= hi * 1.0001:
         xx = x(decade)
         svg.append(f'<line x1="{xx:.1f}" y1="{top - 6}" x2="{xx:.1f}" y2="{height - 30}" stroke="#ddd"/>')
-        svg.append(f'<text x="{xx:.1f}" y="{height - 16}" text-anchor="middle">{fmt_us(decade)}</text>')
+        label = f"{decade:g} µs" if decade < 1000 else f"{decade / 1000:g} ms"
+        svg.append(f'<text x="{xx:.1f}" y="{height - 16}" text-anchor="middle">{label}</text>')
         decade *= 10
     y = top
     for q in queries:
