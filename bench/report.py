@@ -72,6 +72,7 @@ def main():
     ap.add_argument("inputs", nargs="+")
     ap.add_argument("--markdown")
     ap.add_argument("--svg")
+    ap.add_argument("--readme", help="replace the text between the benchmark markers of this file")
     args = ap.parse_args()
 
     machine, meta, figures, counts, answers = load(args.inputs)
@@ -186,6 +187,23 @@ def main():
             f.write(text)
     if args.svg:
         write_svg(args.svg, rows, presets, fig)
+    if args.readme:
+        update_readme(args.readme, text)
+
+
+BEGIN, END = "<!-- benchmark results: begin -->", "<!-- benchmark results: end -->"
+
+
+def update_readme(path, text):
+    """Puts the tables between the two marker lines of the file."""
+    with open(path, encoding="utf-8") as f:
+        content = f.read()
+    start, end = content.find(BEGIN), content.find(END)
+    if start < 0 or end < start:
+        sys.exit(f"{path}: no benchmark markers")
+    content = content[:start] + BEGIN + "\n\n" + text + "\n" + content[end:]
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(content)
 
 
 def write_svg(path, rows, presets, fig):
@@ -224,7 +242,8 @@ def write_svg(path, rows, presets, fig):
     while decade <= hi * 1.0001:
         xx = x(decade)
         svg.append(f'<line x1="{xx:.1f}" y1="{top - 6}" x2="{xx:.1f}" y2="{height - 30}" stroke="#ddd"/>')
-        svg.append(f'<text x="{xx:.1f}" y="{height - 16}" text-anchor="middle">{fmt_us(decade)}</text>')
+        label = f"{decade:g} µs" if decade < 1000 else f"{decade / 1000:g} ms"
+        svg.append(f'<text x="{xx:.1f}" y="{height - 16}" text-anchor="middle">{label}</text>')
         decade *= 10
     y = top
     for q in queries:

@@ -6,6 +6,7 @@
 # plot to bench/plot.svg.
 #
 #   bench/run.sh                      both presets, 0.3 s per figure
+#   bench/run.sh --readme             the same, and the tables into README.md
 #   TN_BENCH_PRESETS=typical bench/run.sh
 #   TN_BENCH_SECONDS=1 TN_BENCH_CPU=0 bench/run.sh
 #
@@ -85,5 +86,7 @@ done
 cd "$root"
 files=("$out/machine.jsonl")
 for preset in $presets; do files+=("$out/$preset.jsonl"); done
-python3 bench/report.py "${files[@]}" --markdown "$out/table.md" --svg bench/plot.svg
+readme=()
+if [ "${1:-}" = --readme ]; then readme=(--readme README.md); fi
+python3 bench/report.py "${files[@]}" --markdown "$out/table.md" --svg bench/plot.svg "${readme[@]}"
 exit "$status"

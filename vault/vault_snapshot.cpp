@@ -29,14 +29,34 @@ std::wstring FoldAscii(const wchar_t* text, size_t length)
     return folded;
 }
 
+// Registers a watch; where the running Windows knows it, the watch does not
+// end with the thread that registered it.
+bool Watch(HKEY key, bool subtree, DWORD filter, HANDLE event)
+{
+    if (RegNotifyChangeKeyValue(key, subtree, filter | REG_NOTIFY_THREAD_AGNOSTIC, event, TRUE) ==
+        ERROR_SUCCESS)
+        return true;
+    return RegNotifyChangeKeyValue(key, subtree, filter, event, TRUE) == ERROR_SUCCESS;
+}
+
 // The process-wide copy and what tells when it is stale.
+//
+// A copy that went stale is not taken again at once: lookups read the
+// registry themselves (always current, a few calls each) until they have
+// spent about as many registry calls as copying the vault again would, and
+// only then is it copied. A writer that alternates writes with lookups thus
+// pays at most about twice what reading the registry directly would cost,
+// and once the writes stop the lookups are answered from a copy again.
 struct Cache {
     std::mutex lock;
     HKEY parent = nullptr;  // watched for the vault root's creation or deletion
     HKEY root = nullptr;    // watched with its whole subtree
     HANDLE events[2] = {nullptr, nullptr};
-    bool valid = false;     // the watches are armed and `snapshot` matches them
-    std::shared_ptr<const Snapshot> snapshot;
+    bool armed = false;     // the watches are registered and `snapshot` was taken after them
+    bool stale = false;     // a change was notified since
+    size_t debt = 0;        // registry calls lookups made since, instead of using a copy
+    size_t copyCost = 1;    // registry calls the last copy took
+    std::shared_ptr<const Snapshot> snapshot;  // null while there is no vault
 
     void CloseKeys()
     {
@@ -57,7 +77,9 @@ struct Cache {
     void Rebuild()
     {
         snapshot.reset();
-        valid = false;
+        armed = stale = false;
+        debt = 0;
+        copyCost = 1;
         CloseKeys();
         for (HANDLE& e : events) {
             if (!e)
@@ -70,21 +92,19 @@ struct Cache {
             parent = nullptr;
             return;
         }
-        if (RegNotifyChangeKeyValue(parent, FALSE, REG_NOTIFY_CHANGE_NAME, events[0], TRUE) !=
-            ERROR_SUCCESS)
+        if (!Watch(parent, false, REG_NOTIFY_CHANGE_NAME, events[0]))
             return;
         if (RegOpenKeyExW(parent, kVaultName, 0, KEY_READ, &root) != ERROR_SUCCESS) {
             // No vault yet: known absent until a subkey of the parent appears.
             root = nullptr;
-            valid = true;
+            armed = true;
             return;
         }
-        if (RegNotifyChangeKeyValue(root, TRUE,
-                                    REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, events[1],
-                                    TRUE) != ERROR_SUCCESS)
+        if (!Watch(root, true, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, events[1]))
             return;
         snapshot = Snapshot::Build(root);
-        valid = true;
+        copyCost = snapshot->RegistryCalls();
+        armed = true;
     }
 };
 
@@ -96,13 +116,37 @@ Cache& TheCache()
 
 }  // namespace
 
-std::shared_ptr<const Snapshot> CurrentSnapshot()
+std::shared_ptr<const Snapshot> SnapshotForLookup()
 {
     Cache& cache = TheCache();
     std::lock_guard<std::mutex> guard(cache.lock);
-    if (!cache.valid || cache.Changed())
+    if (!cache.armed) {
         cache.Rebuild();
-    return cache.valid ? cache.snapshot : nullptr;
+    } else if (!cache.stale && cache.Changed()) {
+        cache.stale = true;
+        cache.debt = 0;
+    }
+    if (cache.stale) {
+        if (cache.debt < cache.copyCost)
+            return nullptr;
+        cache.Rebuild();
+    }
+    return cache.armed ? cache.snapshot : nullptr;
+}
+
+void ChargeRegistryCalls(size_t calls)
+{
+    Cache& cache = TheCache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    if (cache.stale)
+        cache.debt += calls;
+}
+
+size_t CopyCost()
+{
+    Cache& cache = TheCache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    return cache.copyCost;
 }
 
 std::shared_ptr<Snapshot> Snapshot::Build(HKEY root)
@@ -110,6 +154,14 @@ std::shared_ptr<Snapshot> Snapshot::Build(HKEY root)
     auto snapshot = std::make_shared<Snapshot>();
     snapshot->AddKey(root, std::wstring());
     return snapshot;
+}
+
+size_t Snapshot::RegistryCalls() const
+{
+    size_t calls = 0;
+    for (const SnapshotKey& key : keys_)
+        calls += 3 + key.values.size();  // open, query, close; one per value
+    return calls;
 }
 
 size_t Snapshot::AddKey(HKEY key, const std::wstring& name)

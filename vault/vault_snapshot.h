@@ -5,8 +5,9 @@
 // on its parent (the root being deleted or created) say when a copy is
 // stale; every OpenKey checks them (one wait that does not block), so an
 // answer always reflects every change completed before the call, whoever
-// made it. Lookups in the copy cost no registry call, and the reverse search
-// of FindValue becomes one hash lookup once a key's index is built.
+// made it: a stale copy is never used, lookups read the registry until a new
+// copy is taken. Lookups in the copy cost no registry call, and the reverse
+// search of FindValue becomes one hash lookup once a key's index is built.
 #include <windows.h>
 
 #include <cstddef>
@@ -49,6 +50,8 @@ public:
 
     // Copies the tree below an open key.
     static std::shared_ptr<Snapshot> Build(HKEY root);
+    // About how many registry calls taking the copy made.
+    size_t RegistryCalls() const;
 
 private:
     struct Hit {
@@ -65,8 +68,16 @@ private:
     mutable std::unordered_map<size_t, std::unique_ptr<ReverseIndex>> reverse_;
 };
 
-// The copy of the vault as it is now, rebuilt when it changed; null when
-// the vault root does not exist or cannot be watched.
-std::shared_ptr<const Snapshot> CurrentSnapshot();
+// The copy of the vault as it is now, to answer a lookup from; null when
+// the lookup is to read the registry itself: there is no vault, it cannot be
+// watched, or it changed since the copy and copying it again is not yet
+// worth it (see ChargeRegistryCalls).
+std::shared_ptr<const Snapshot> SnapshotForLookup();
+// Notes registry calls a lookup made instead of using a copy; once they add
+// up to what a new copy costs, the next lookup takes one.
+void ChargeRegistryCalls(size_t calls);
+// What the last copy cost, in registry calls (what a reverse search through
+// the registry costs too).
+size_t CopyCost();
 
 }  // namespace vault

@@ -10,6 +10,8 @@ namespace {
 
 constexpr const wchar_t* kVaultRoot = L"Software\\Tessaron\\Vault";
 const HKEY kMachineRoot = HKEY_LOCAL_MACHINE;
+// Registry calls of opening a key and closing it again.
+constexpr size_t kOpenCloseCalls = 2;
 
 // The store's key path below the vault root. A trailing backslash names the
 // same key as the path without it.
@@ -137,7 +139,7 @@ LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access)
     CloseKey();
     if (root != kMachineRoot || !path)
         return ERROR_INVALID_PARAMETER;
-    if (std::shared_ptr<const Snapshot> snapshot = CurrentSnapshot()) {
+    if (std::shared_ptr<const Snapshot> snapshot = SnapshotForLookup()) {
         size_t node = Snapshot::kNoKey;
         if (snapshot->Resolve(path, node)) {
             if (node == Snapshot::kNoKey)
@@ -149,6 +151,7 @@ LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access)
             return ERROR_SUCCESS;
         }
     }
+    ChargeRegistryCalls(kOpenCloseCalls);
     const LONG rc = RegOpenKeyExW(kMachineRoot, VaultPath(path).c_str(), 0, access, &key_);
     if (rc != ERROR_SUCCESS)
         key_ = nullptr;
@@ -176,6 +179,7 @@ LONG VaultKey::ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* si
         const SnapshotValue* value = snapshot_->FindValueNamed(node_, name);
         return value ? CopyValue(*value, type, data, size) : ERROR_FILE_NOT_FOUND;
     }
+    ChargeRegistryCalls(1);
     return RegQueryValueExW(key_, name, nullptr, type, static_cast<BYTE*>(data), size);
 }
 
@@ -204,6 +208,8 @@ LONG VaultKey::FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar
     if (!text || !count)
         return ERROR_INVALID_PARAMETER;
     std::wstring foundName, foundPath;
+    if (!FromSnapshot())
+        ChargeRegistryCalls(CopyCost());  // the walk costs about what a copy does
     const bool found = FromSnapshot()
         ? snapshot_->FindData(node_, text, foundName, foundPath)
         : SearchKey(key_, std::wstring(), text, foundName, foundPath);

@@ -66,6 +66,14 @@ std::wstring Reverse(const wchar_t* mapped)
     return std::wstring(path) + L":" + name;
 }
 
+// Lookups until the store answers from a new copy again: after a change it
+// reads the registry for a while, then copies the vault once that is worth it.
+void UntilCopied()
+{
+    for (int i = 0; i < 200; ++i)
+        ReadString(L"FileMap", L"none");
+}
+
 class VaultCopy : public ::testing::Test {
 protected:
     void SetUp() override
@@ -116,6 +124,22 @@ TEST_F(VaultCopy, FollowsEveryChangeOfThisProcess)
     EXPECT_EQ(L"m5.tnm", ReadString(L"FileMap\\Web", L"w.dll"));
 }
 
+// A writer that alternates writes and lookups, as setup does: every answer is
+// the value just written, whether the store reads the registry or a copy.
+TEST_F(VaultCopy, FollowsAWriterThatKeepsWriting)
+{
+    for (int i = 0; i < 60; ++i) {
+        const std::wstring mapped = L"m" + std::to_wstring(i) + L".tnm";
+        tntest::SetVaultString(L"FileMap\\Scan", L"a.dll", mapped.c_str());
+        ASSERT_EQ(mapped, ReadString(L"FileMap\\Scan", L"a.dll")) << i;
+        if (i % 3 == 0) {
+            ASSERT_EQ(L"Scan:a.dll", Reverse(mapped.c_str())) << i;
+        }
+        if (i % 7 == 0)
+            UntilCopied();
+    }
+}
+
 TEST_F(VaultCopy, FollowsAChangeOfAnotherProcess)
 {
     tntest::SetVaultString(L"FileMap\\Scan", L"a.dll", L"m1.tnm");
@@ -155,8 +179,15 @@ TEST_F(VaultCopy, ReadsAsTheRegistryDoes)
     HKEY registry = nullptr;
     ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kVaultKey) + L"\\CopyTest").c_str(),
                                0, KEY_READ, &registry));
+    UntilCopied();
     StoreKey key;
     ASSERT_EQ(0, key->OpenKey(HKEY_LOCAL_MACHINE, L"CopyTest", KEY_READ));
+    // The key reads the copy: a value added in the registry after it opened
+    // is not in it (a registry key would see it).
+    tntest::SetVaultString(L"CopyTest", L"Later", L"x");
+    DWORD laterSize = 64;
+    BYTE later[64];
+    ASSERT_EQ(ERROR_FILE_NOT_FOUND, key->ReadValue(L"Later", nullptr, later, &laterSize));
     for (const Case& c : cases) {
         BYTE expected[64], actual[64];
         memset(expected, 0xEE, sizeof(expected));
