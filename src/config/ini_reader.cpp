@@ -264,7 +264,14 @@ bool CIniReader::Load(const wchar_t* path)
     FileHandle file = OpenForReading(path);
     if (!file.IsValid())
         return false;
-    const DWORD size = GetFileSize(file.Get(), nullptr);
+    // The low 32 bits alone would make a file of 4 GiB and more look small
+    // and have only its first part read; such a file is too large to hold.
+    DWORD high = 0;
+    const DWORD size = GetFileSize(file.Get(), &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return false;
+    if (high != 0)
+        throw std::bad_alloc();
     if (size == 0 || size == INVALID_FILE_SIZE)
         return false;
 
