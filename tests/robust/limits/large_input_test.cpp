@@ -91,7 +91,7 @@ TEST_F(LargeInputs, LongMoveChainsEndAtTheirRecordOrTheirCycle)
 }
 
 // A file of 4 GiB and more is not read in part (its size's low 32 bits
-// would name only its first bytes): the export answers its failure value.
+// would name only its first bytes): it does not load.
 TEST_F(LargeInputs, FilesOf4GiBAndMoreAreNotReadInPart)
 {
     LimitsInstall install;
@@ -110,6 +110,12 @@ TEST_F(LargeInputs, FilesOf4GiBAndMoreAreNotReadInPart)
         const CallOutcome outcome = RunCall(exports, {6, {Buffer(260), Number(260), Text(L"Huge"), Null()}});
         EXPECT_EQ(beyond ? L"ret=0 b=<untouched>" : L"ret=1 b=" + install.Root() + L"Small\\",
                   outcome.Line()) << beyond;
+        // The search of all components goes on past it.
+        install.WriteCompose(L"Next", L"[Version]\nPath=N\n[HaveSection]\nNext=F\n[F]\nf.dll=" +
+                                          RecordLine(L"") + L"\n");
+        install.WriteInstallIni(L"[InstallCompose]\nComposeList=Huge,Next\n");
+        const CallOutcome found = RunCall(exports, {18, {Buffer(260), Number(260), Text(L"f.dll"), Buffer(512)}});
+        EXPECT_EQ(L"ret=1 b=" + install.Root() + L"N\\f.dll b=Next", found.Line()) << beyond;
         DeleteFileW(path.c_str());
     }
 }
