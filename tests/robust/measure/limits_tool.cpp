@@ -78,10 +78,10 @@ struct Timed {
 };
 
 // The call's time (the better of two runs, the file cache warm) and answer.
-Timed TimeCall(const std::wstring& spec)
+Timed TimeCall(const std::wstring& callText)
 {
     const ExportTable exports = LinkedExports();
-    const ExportCall call = ParseCall(spec);
+    const ExportCall call = ParseCall(callText);
     Timed best{1e300, L""};
     for (int run = 0; run < 2; ++run) {
         const double start = Now();

@@ -82,14 +82,14 @@ ExportTable ExportsOfModule(HMODULE module)
     return table;
 }
 
-ExportCall ParseCall(const std::wstring& spec)
+ExportCall ParseCall(const std::wstring& callText)
 {
     ExportCall call;
     size_t start = 0;
     bool first = true;
     for (;;) {
-        const size_t bar = spec.find(L'|', start);
-        const std::wstring field = spec.substr(start, bar == std::wstring::npos ? bar : bar - start);
+        const size_t bar = callText.find(L'|', start);
+        const std::wstring field = callText.substr(start, bar == std::wstring::npos ? bar : bar - start);
         if (first) {
             call.ordinal = _wtoi(field.c_str());
             first = false;
@@ -112,17 +112,17 @@ ExportCall ParseCall(const std::wstring& spec)
 
 std::wstring FormatCall(const ExportCall& call)
 {
-    std::wstring spec = std::to_wstring(call.ordinal);
+    std::wstring callText = std::to_wstring(call.ordinal);
     for (const CallArg& arg : call.args) {
         switch (arg.kind) {
-        case CallArg::Null: spec += L"|n"; break;
-        case CallArg::Text: spec += L"|s:" + EscapeText(arg.text); break;
-        case CallArg::Number: spec += L"|i:" + std::to_wstring(arg.number); break;
-        case CallArg::Buffer: spec += L"|b:" + std::to_wstring(arg.units); break;
-        case CallArg::IntOut: spec += L"|p"; break;
+        case CallArg::Null: callText += L"|n"; break;
+        case CallArg::Text: callText += L"|s:" + EscapeText(arg.text); break;
+        case CallArg::Number: callText += L"|i:" + std::to_wstring(arg.number); break;
+        case CallArg::Buffer: callText += L"|b:" + std::to_wstring(arg.units); break;
+        case CallArg::IntOut: callText += L"|p"; break;
         }
     }
-    return spec;
+    return callText;
 }
 
 CallArg Null() { return CallArg(); }

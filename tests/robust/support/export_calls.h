@@ -34,7 +34,7 @@ struct ExportCall {
 // n (null), s:text, i:number, b:N (a buffer of N units), p (an int out).
 // In texts, "`" and four hex digits stand for one code unit, so that any
 // text can be written ("|", line ends, "`" and non-ASCII are written so).
-ExportCall ParseCall(const std::wstring& spec);
+ExportCall ParseCall(const std::wstring& callText);
 std::wstring FormatCall(const ExportCall& call);
 std::wstring EscapeText(const std::wstring& text);
 std::wstring UnescapeText(const std::wstring& text);

@@ -116,12 +116,12 @@ private:
     std::unique_ptr<tntest::MachineValue> install_, backup_, oem_;
 };
 
-std::wstring WithRoot(std::wstring spec)
+std::wstring WithRoot(std::wstring callText)
 {
     const std::wstring token = L"{I}";
-    for (size_t at = spec.find(token); at != std::wstring::npos; at = spec.find(token))
-        spec.replace(at, token.size(), DemoEnvironment::Root());
-    return spec;
+    for (size_t at = callText.find(token); at != std::wstring::npos; at = callText.find(token))
+        callText.replace(at, token.size(), DemoEnvironment::Root());
+    return callText;
 }
 
 class AllocationSweep : public ::testing::TestWithParam<const wchar_t*> {};
@@ -130,7 +130,7 @@ TEST_P(AllocationSweep, EndsWithTheFailureAnswerAndLeavesNothingBehind)
 {
     const ExportTable exports = LinkedExports();
     const ExportCall call = ParseCall(WithRoot(GetParam()));
-    const std::wstring spec = FormatCall(call);
+    const std::wstring callText = FormatCall(call);
 
     // The answer with memory to spare; asked twice so that process-wide
     // state (the install directory, the hive store's module) is in place.
@@ -149,23 +149,23 @@ TEST_P(AllocationSweep, EndsWithTheFailureAnswerAndLeavesNothingBehind)
             const std::wstring line = outcome.Line();
             const bool hit = FailuresSinceArm() != 0;
             ASSERT_EQ(g_liveBefore, g_liveAfter)
-                << tntest::ToUtf8(spec) << ", " << modeName << ", N = " << n << ": blocks left";
-            ASSERT_FALSE(outcome.overrun) << tntest::ToUtf8(spec) << ", N = " << n;
+                << tntest::ToUtf8(callText) << ", " << modeName << ", N = " << n << ": blocks left";
+            ASSERT_FALSE(outcome.overrun) << tntest::ToUtf8(callText) << ", N = " << n;
             if (!hit) {
                 EXPECT_EQ(tntest::ToUtf8(expected), tntest::ToUtf8(line))
-                    << tntest::ToUtf8(spec) << ", " << modeName << ": the call that completed";
+                    << tntest::ToUtf8(callText) << ", " << modeName << ": the call that completed";
                 break;
             }
             ASSERT_TRUE(line == expected || failures.count(line) != 0)
-                << tntest::ToUtf8(spec) << ", " << modeName << ", N = " << n << ": answered "
+                << tntest::ToUtf8(callText) << ", " << modeName << ", N = " << n << ": answered "
                 << tntest::ToUtf8(line) << " (with memory: " << tntest::ToUtf8(expected) << ")";
         }
-        ASSERT_LE(n, kMaxAllocations) << tntest::ToUtf8(spec) << ": the sweep did not end";
+        ASSERT_LE(n, kMaxAllocations) << tntest::ToUtf8(callText) << ": the sweep did not end";
         if (mode == FailMode::FromThenOn)
-            std::printf("%-60s %6llu allocations\n", tntest::ToUtf8(spec).substr(0, 60).c_str(),
+            std::printf("%-60s %6llu allocations\n", tntest::ToUtf8(callText).substr(0, 60).c_str(),
                         static_cast<unsigned long long>(n - 1));
     }
-    EXPECT_EQ(tree, HashTree(DemoEnvironment::Root())) << tntest::ToUtf8(spec) << ": a file changed";
+    EXPECT_EQ(tree, HashTree(DemoEnvironment::Root())) << tntest::ToUtf8(callText) << ": a file changed";
 }
 
 // Each export at least once, with the demo's interesting roads: sections,
