@@ -1,5 +1,6 @@
 #include "vault_store.h"
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -97,6 +98,26 @@ bool SearchKey(HKEY key, const std::wstring& relative, const wchar_t* text,
     return false;
 }
 
+// RegQueryValueExW's contract over a copied value.
+LONG CopyValue(const SnapshotValue& value, DWORD* type, void* data, DWORD* size)
+{
+    const DWORD needed = static_cast<DWORD>(value.data.size());
+    if (type)
+        *type = value.type;
+    if (!data) {
+        *size = needed;
+        return ERROR_SUCCESS;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (needed)
+        memcpy(data, value.data.data(), needed);
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 void VaultKey::Release() { delete this; }
@@ -116,6 +137,18 @@ LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access)
     CloseKey();
     if (root != kMachineRoot || !path)
         return ERROR_INVALID_PARAMETER;
+    if (std::shared_ptr<const Snapshot> snapshot = CurrentSnapshot()) {
+        size_t node = Snapshot::kNoKey;
+        if (snapshot->Resolve(path, node)) {
+            if (node == Snapshot::kNoKey)
+                return ERROR_FILE_NOT_FOUND;
+            snapshot_ = std::move(snapshot);
+            node_ = node;
+            path_ = path;
+            access_ = access;
+            return ERROR_SUCCESS;
+        }
+    }
     const LONG rc = RegOpenKeyExW(kMachineRoot, VaultPath(path).c_str(), 0, access, &key_);
     if (rc != ERROR_SUCCESS)
         key_ = nullptr;
@@ -128,20 +161,37 @@ LONG VaultKey::CloseKey()
         RegCloseKey(key_);
         key_ = nullptr;
     }
+    snapshot_.reset();
+    path_.clear();
     return ERROR_SUCCESS;
 }
 
 LONG VaultKey::ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size)
 {
-    if (!key_)
+    if (!key_ && !FromSnapshot())
         return ERROR_INVALID_HANDLE;
     if (!size)
         return ERROR_INVALID_PARAMETER;
+    if (FromSnapshot()) {
+        const SnapshotValue* value = snapshot_->FindValueNamed(node_, name);
+        return value ? CopyValue(*value, type, data, size) : ERROR_FILE_NOT_FOUND;
+    }
     return RegQueryValueExW(key_, name, nullptr, type, static_cast<BYTE*>(data), size);
 }
 
 LONG VaultKey::WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size)
 {
+    if (FromSnapshot()) {
+        // Writes go to the registry key itself, opened with the access the
+        // key was opened with; the change makes the copy stale.
+        HKEY key = nullptr;
+        LONG rc = RegOpenKeyExW(kMachineRoot, VaultPath(path_.c_str()).c_str(), 0, access_, &key);
+        if (rc == ERROR_SUCCESS) {
+            rc = RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+            RegCloseKey(key);
+        }
+        return rc;
+    }
     if (!key_)
         return ERROR_INVALID_HANDLE;
     return RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size);
@@ -149,12 +199,15 @@ LONG VaultKey::WriteValue(const wchar_t* name, DWORD type, const void* data, DWO
 
 LONG VaultKey::FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path)
 {
-    if (!key_)
+    if (!key_ && !FromSnapshot())
         return ERROR_INVALID_HANDLE;
     if (!text || !count)
         return ERROR_INVALID_PARAMETER;
     std::wstring foundName, foundPath;
-    if (!SearchKey(key_, std::wstring(), text, foundName, foundPath))
+    const bool found = FromSnapshot()
+        ? snapshot_->FindData(node_, text, foundName, foundPath)
+        : SearchKey(key_, std::wstring(), text, foundName, foundPath);
+    if (!found)
         return ERROR_FILE_NOT_FOUND;
     CopyLimited(foundName, name, *count);
     CopyLimited(foundPath, path, *count);

@@ -1,11 +1,19 @@
 #pragma once
 #include <windows.h>
+
+#include <memory>
+#include <string>
+
 #include "platform/hive_interface.h"
+#include "vault_snapshot.h"
 
 namespace vault {
 
 // A hive-store key kept in the Windows registry below
-// HKLM\Software\Tessaron\Vault. Each object has its own open key.
+// HKLM\Software\Tessaron\Vault. Each object has its own open key: a key
+// opened with OpenKey is read from the process's current copy of the vault
+// (vault_snapshot.h) when there is one, a key made with CreateKey (or opened
+// without a copy) is a registry key.
 class VaultKey final : public IHiveKey {
 public:
     void Release() override;
@@ -25,7 +33,14 @@ public:
 
 private:
     ~VaultKey() { CloseKey(); }
+    bool FromSnapshot() const { return snapshot_ != nullptr; }
+
     HKEY key_ = nullptr;
+    // A key opened in the copy, with what a write through it needs.
+    std::shared_ptr<const Snapshot> snapshot_;
+    size_t node_ = 0;
+    std::wstring path_;
+    DWORD access_ = 0;
 };
 
 }  // namespace vault

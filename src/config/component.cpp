@@ -44,13 +44,8 @@ std::wstring EntryKey(const wchar_t* name, const wchar_t* component)
 
 }  // namespace
 
-CComponent::CComponent(const wchar_t* path) { SetFilePath(path); }
-
-int CComponent::SetFilePath(const wchar_t* path)
+std::wstring ComponentNameFromPath(const wchar_t* path)
 {
-    if (!path)
-        return 0;
-    FilePath = path;
     const wchar_t* slash = std::wcsrchr(path, L'\\');
     std::wstring fileName(slash ? slash + 1 : path);
     if (fileName.size() > kFileNameChars - 1)
@@ -58,7 +53,17 @@ int CComponent::SetFilePath(const wchar_t* path)
     const size_t dot = fileName.rfind(L'.');
     if (dot != std::wstring::npos)
         fileName.erase(dot);
-    Name = fileName;
+    return fileName;
+}
+
+CComponent::CComponent(const wchar_t* path) { SetFilePath(path); }
+
+int CComponent::SetFilePath(const wchar_t* path)
+{
+    if (!path)
+        return 0;
+    FilePath = path;
+    Name = ComponentNameFromPath(path);
     return 1;
 }
 

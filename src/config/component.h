@@ -27,6 +27,11 @@ struct LanguageText {
     wchar_t Detail[512];
 };
 
+// The name a component object takes from its description file path: the
+// text after the last backslash (at most 259 characters) without its
+// extension.
+std::wstring ComponentNameFromPath(const wchar_t* path);
+
 // One component: its description file (file records, version data, titles)
 // and the catalog fields a product description file gives it.
 class CComponent {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "config/char_search.h"
+
 namespace tn {
 namespace {
 
@@ -49,7 +51,7 @@ bool CIniEntry::SplitLine(const wchar_t* line, size_t length, wchar_t separator,
     if (!line)
         return false;
     const wchar_t* end = line + length;
-    const wchar_t* sign = std::find(line, end, separator);
+    const wchar_t* sign = FindEither(line, end, separator, separator);
     if (sign == end)
         return false;
     parts.key = line;

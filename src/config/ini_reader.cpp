@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 
+#include "config/char_search.h"
 #include "config/text_utils.h"
 #include "platform/file_io.h"
 
@@ -33,6 +34,8 @@ constexpr wchar_t kCloseBracket = L']';
 constexpr wchar_t kKeySeparator = L'=';
 
 const wchar_t kEmptyText[] = L"";
+// Entries a section makes room for when it gets its first one.
+constexpr size_t kFirstEntryRoom = 16;
 // Entry texts are kept in blocks of at least this many characters.
 constexpr size_t kTextBlockMinChars = 4096;
 
@@ -61,9 +64,10 @@ void AppendLine(std::wstring& out, const wchar_t* text)
 // several pieces is assembled in a line buffer and its texts are stored apart.
 class IniLineParser {
 public:
-    // `text` holds `count` code units followed by one spare unit.
-    IniLineParser(wchar_t* text, size_t count, CIniReader& document)
-        : next_(text), end_(text + count), document_(document)
+    // `text` holds `count` code units followed by one spare unit; `line`
+    // has room for a line of kLineMaxChars.
+    IniLineParser(wchar_t* text, size_t count, wchar_t* line, CIniReader& document)
+        : next_(text), end_(text + count), document_(document), line_(line)
     {
     }
 
@@ -88,20 +92,21 @@ private:
         bool overflowed;  // a full piece not followed by LF or the end of the text
     };
 
-    // Characters up to the next LF (consumed, not kept), at most a piece.
+    // Characters up to the next LF (consumed, not kept), at most a piece;
+    // its TABs become blanks.
     Piece ReadPiece()
     {
         Piece piece{next_, 0, false};
-        const size_t limit = std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
-        while (piece.length < limit) {
-            wchar_t& c = next_[piece.length];
-            if (c == kLF)
+        wchar_t* const limit = next_ + std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
+        wchar_t* stop = next_;
+        for (;;) {
+            stop = FindEither(stop, limit, kLF, kTab);
+            if (stop == limit || *stop == kLF)
                 break;
-            if (c == kTab)
-                c = kBlank;
-            ++piece.length;
+            *stop++ = kBlank;
         }
-        next_ += piece.length;
+        piece.length = static_cast<size_t>(stop - next_);
+        next_ = stop;
         if (next_ != end_ && *next_ == kLF)
             ++next_;
         else if (piece.length == kPieceMaxChars && next_ != end_)
@@ -150,9 +155,7 @@ private:
     {
         // The text of a line ends at its first NUL, and a comment starts at
         // its first semicolon.
-        size_t length = 0;
-        while (length < fullLength && line[length] != L'\0' && line[length] != kComment)
-            ++length;
+        size_t length = static_cast<size_t>(FindEither(line, line + fullLength, L'\0', kComment) - line);
         while (length > 0 && (line[length - 1] == kBlank || line[length - 1] == kCR ||
                               line[length - 1] == kLF))
             --length;
@@ -172,7 +175,15 @@ private:
             length = n - 1;
         if (n >= 2 && (name[n - 2] == kCloseBracket || name[n - 2] == kCR))
             length = n - 2;
-        auto section = std::make_unique<CIniSection>(MakeSectionName(name, length).c_str());
+        std::vector<std::unique_ptr<CIniSection>>& spare = document_.spareSections_;
+        std::unique_ptr<CIniSection> section;
+        if (spare.empty()) {
+            section = std::make_unique<CIniSection>(MakeSectionName(name, length).c_str());
+        } else {
+            section = std::move(spare.back());
+            spare.pop_back();
+            section->Rename(name, length);
+        }
         current_ = section.get();
         document_.sections_.push_back(std::move(section));
     }
@@ -207,7 +218,7 @@ private:
     wchar_t* const end_;
     CIniReader& document_;
     CIniSection* current_ = nullptr;
-    wchar_t line_[kLineMaxChars];
+    wchar_t* const line_;
 };
 
 // ---------------------------------------------------------------------------
@@ -246,7 +257,26 @@ CIniEntry* CIniSection::FindEntry(const wchar_t* key)
     return const_cast<CIniEntry*>(static_cast<const CIniSection*>(this)->FindEntry(key));
 }
 
-void CIniSection::AddEntry(CIniEntry entry) { entries_.push_back(std::move(entry)); }
+void CIniSection::AddEntry(CIniEntry entry)
+{
+    // The first entry makes room for several: sections of the installation's
+    // files hold about twenty lines, and each doubling is another block.
+    if (entries_.capacity() == 0)
+        entries_.reserve(kFirstEntryRoom);
+    entries_.push_back(std::move(entry));
+}
+
+void CIniSection::Empty()
+{
+    name_.clear();
+    entries_.clear();
+}
+
+void CIniSection::Rename(const wchar_t* name, size_t length)
+{
+    name_.assign(name, std::min(length, kMaxNameChars));
+    Trim(name_);
+}
 
 // ---------------------------------------------------------------------------
 // CIniReader
@@ -281,10 +311,11 @@ bool CIniReader::Load(const wchar_t* path)
     const size_t units = (static_cast<size_t>(size) + 1) / sizeof(wchar_t);
     if (units >= SIZE_MAX / sizeof(wchar_t) - 1)
         throw std::bad_alloc();
-    std::unique_ptr<wchar_t[]> buffer(new wchar_t[units + 1]);
+    if (!ReserveFileText(units))
+        throw std::bad_alloc();
     DWORD read = 0;
-    if (ReadFile(file.Get(), buffer.get(), size, &read, nullptr))
-        ParseText(std::move(buffer), read / sizeof(wchar_t));
+    if (ReadFile(file.Get(), text_.get(), size, &read, nullptr))
+        ParseFileText(read / sizeof(wchar_t));
     return true;
 }
 
@@ -294,18 +325,32 @@ void CIniReader::Parse(const void* bytes, size_t size)
     const size_t units = size / sizeof(wchar_t);
     if (!bytes || units == 0)
         return;
-    std::unique_ptr<wchar_t[]> text(new wchar_t[units + 1]);
-    std::memcpy(text.get(), bytes, units * sizeof(wchar_t));
-    ParseText(std::move(text), units);
+    if (!ReserveFileText(units))
+        throw std::bad_alloc();
+    std::memcpy(text_.get(), bytes, units * sizeof(wchar_t));
+    ParseFileText(units);
 }
 
-void CIniReader::ParseText(std::unique_ptr<wchar_t[]> text, size_t units)
+bool CIniReader::ReserveFileText(size_t units)
 {
-    Clear();
-    text_ = std::move(text);
+    if (textCapacity_ >= units + 1)
+        return true;
+    text_.reset();
+    textCapacity_ = 0;
+    text_.reset(new (std::nothrow) wchar_t[units + 1]);
+    if (!text_)
+        return false;
+    textCapacity_ = units + 1;
+    return true;
+}
+
+void CIniReader::ParseFileText(size_t units)
+{
     // The line buffer lives on the heap so a deep caller stack is not charged 4 KiB.
-    auto parser = std::make_unique<IniLineParser>(text_.get(), units, *this);
-    parser->Run();
+    if (!lineBuffer_)
+        lineBuffer_.reset(new wchar_t[kLineMaxChars]);
+    IniLineParser parser(text_.get(), units, lineBuffer_.get(), *this);
+    parser.Run();
 }
 
 bool CIniReader::Save() { return SaveAs(path_.c_str()); }
@@ -336,8 +381,12 @@ bool CIniReader::SaveAs(const wchar_t* path)
 
 void CIniReader::Clear()
 {
-    sections_.clear();  // before the text their entries point into
-    text_.reset();
+    // The sections go first (their entries point into the text) and are
+    // kept, emptied, for the next parse; swapping allocates nothing.
+    spareSections_.clear();
+    spareSections_.swap(sections_);
+    for (const std::unique_ptr<CIniSection>& section : spareSections_)
+        section->Empty();
     textBlocks_.clear();
     textNext_ = nullptr;
     textRoom_ = 0;

@@ -26,6 +26,14 @@ public:
     void AddEntry(CIniEntry entry);
 
 private:
+    friend class CIniReader;
+    friend class IniLineParser;
+    // Empties the section for its next use, keeping the storage of its name
+    // and of its entry array.
+    void Empty();
+    // Names the emptied section as the constructor names a new one.
+    void Rename(const wchar_t* name, size_t length);
+
     std::wstring name_;
     std::vector<CIniEntry> entries_;
 };
@@ -80,9 +88,12 @@ public:
 private:
     friend class IniLineParser;
 
-    // Parses `units` code units of `text` (which has one spare unit after
-    // them) and keeps the text: parsed entries point into it.
-    void ParseText(std::unique_ptr<wchar_t[]> text, size_t units);
+    // Makes text_ hold at least `units` code units and one spare unit,
+    // keeping the buffer when it is large enough. False when memory runs out.
+    bool ReserveFileText(size_t units);
+    // Parses the first `units` code units of text_: parsed entries point
+    // into it.
+    void ParseFileText(size_t units);
     // Keeps a NUL-terminated copy of `length` characters for as long as the
     // document lives (until Clear); parsed entries point into these blocks.
     const wchar_t* StoreText(const wchar_t* text, size_t length);
@@ -90,7 +101,15 @@ private:
 
     std::vector<std::unique_ptr<CIniSection>> sections_;
     std::wstring path_;
+    // The file text, and how many code units its buffer holds. A document
+    // that is loaded again (a search loads one file after another into one
+    // reader) keeps the buffer, the emptied section objects with their entry
+    // arrays and the parser's line buffer, so a load allocates only where a
+    // file is larger than every one before it.
     std::unique_ptr<wchar_t[]> text_;
+    size_t textCapacity_ = 0;
+    std::vector<std::unique_ptr<CIniSection>> spareSections_;
+    std::unique_ptr<wchar_t[]> lineBuffer_;
     std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;
     wchar_t* textNext_ = nullptr;
     size_t textRoom_ = 0;

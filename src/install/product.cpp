@@ -13,6 +13,9 @@ namespace {
 // The product name is taken from a file name held in a MAX_PATH buffer.
 constexpr size_t kProductNameBufferChars = 260;  // terminator included
 constexpr int kComposeBuildNumber = 1;
+// Names shorter than this keep their ".ini" whole within the 259 characters
+// a component object keeps of its description file name.
+constexpr size_t kPlainNameMaxChars = 255;
 // Type of a component that has a description file of its own.
 constexpr int kComponentTypeWithFile = 1;
 // A parent written as a pair of double quotes means "no parent".
@@ -52,6 +55,50 @@ int CProduct::LoadByName(const wchar_t* name, unsigned flags)
 
 int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags)
 {
+    StringList names;
+    const int listed = LoadList(path, location, list, names);
+    if (listed != kProductLoaded)
+        return listed;
+    for (const std::wstring& component : names) {
+        const int result = AddComponent(component.c_str(), flags);
+        if (result != kProductLoaded)
+            return result;
+    }
+    return kProductLoaded;
+}
+
+int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
+{
+    if (!name)
+        return kProductNoName;
+    StringList names;
+    const int listed = LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, names);
+    if (listed != kProductLoaded)
+        return listed;
+    // AddComponent's steps without the object: the name it would take from
+    // its description file path, and its SupportOS from that name's section.
+    for (const std::wstring& component : names) {
+        if (component.empty())
+            continue;
+        // A plain name (no dot, no backslash, short enough for the file-name
+        // buffer) is the object's name as it is; any other is put through
+        // the path the object would be made for.
+        const bool plain = component.size() < kPlainNameMaxChars &&
+                           component.find_first_of(L".\\") == std::wstring::npos;
+        const std::wstring objectName =
+            plain ? component
+                  : ComponentNameFromPath(
+                        BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber)
+                            .c_str());
+        if (Supported(ParseHex(sections_.GetString(objectName.c_str(), L"SupportOS"))))
+            held.Append(objectName);
+    }
+    return kProductLoaded;
+}
+
+int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
+                       StringList& names)
+{
     if (!path)
         return kProductNoName;
     std::wstring name = FileNamePart(path);
@@ -74,21 +121,20 @@ int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, 
     ProductID = sections_.GetInt(L"Version", L"ProductID", 0);
     ClearComponents();
 
-    StringList names;
     if (list && *list) {
         SplitList(list, names, L',', false);
-    } else {
-        const wchar_t* all = sections_.GetString(L"HaveCompose", L"All");
-        if (!*all)
-            return kProductNoComponents;
-        ExpandComponentList(all, names);
+        return kProductLoaded;
     }
-    for (const std::wstring& component : names) {
-        const int result = AddComponent(component.c_str(), flags);
-        if (result != kProductLoaded)
-            return result;
-    }
+    const wchar_t* all = sections_.GetString(L"HaveCompose", L"All");
+    if (!*all)
+        return kProductNoComponents;
+    ExpandComponentList(all, names);
     return kProductLoaded;
+}
+
+bool CProduct::Supported(uint32_t supportOS)
+{
+    return supportOS == 0 || (supportOS & GetWindowsVersionMask(nullptr)) != 0;
 }
 
 int CProduct::AddComponent(const wchar_t* name, unsigned flags)
@@ -103,7 +149,7 @@ int CProduct::AddComponent(const wchar_t* name, unsigned flags)
         return kProductNoMemory;
     }
     ReadComponentKeys(component.get());
-    if (component->SupportOS != 0 && (component->SupportOS & GetWindowsVersionMask(nullptr)) == 0)
+    if (!Supported(component->SupportOS))
         return kProductLoaded;  // not for this Windows: left out, the load goes on
     if (component->Type == kComponentTypeWithFile && (flags & kProductLoadComponentFiles)) {
         const int result = component->Load();

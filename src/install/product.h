@@ -43,6 +43,12 @@ public:
     // is (split at commas, nothing expanded); otherwise [HaveCompose] All is
     // expanded. Components added before a failing one stay.
     int Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags);
+    // What LoadByName(name, 0) leaves in Components, without making the
+    // component objects: the names those objects would carry, in list order,
+    // into `held` (the same result code; ProductID and Conflict are read).
+    // For questions that only ask which components a product holds: each
+    // object is a block of over 9 KB, which would dominate the query.
+    int LoadComponentNames(const wchar_t* name, StringList& held);
     // Creates, fills and keeps one component; 0 also when the name is empty
     // or the component is left out for SupportOS.
     int AddComponent(const wchar_t* name, unsigned flags);
@@ -72,6 +78,12 @@ public:
     int ProductID = 0;
 
 private:
+    // Steps of Load before the components are added: the file read, the
+    // [Version] values, the component list. 0 or Load's error code.
+    int LoadList(const wchar_t* path, unsigned location, const wchar_t* list, StringList& names);
+    // Whether a component whose section holds this SupportOS is kept.
+    static bool Supported(uint32_t supportOS);
+
     // Lookups into Ini by section name, built once the file is read.
     CIniSectionIndex sections_;
 };

@@ -50,6 +50,37 @@ std::wstring GetComponentInstallDir(const wchar_t* component, const wchar_t* suf
     return GetInstallDir(tail.c_str());
 }
 
+namespace {
+
+// ListComponentProducts over a product list already read from install.ini.
+std::wstring ProductsHolding(const StringList& products, const wchar_t* component, int byId)
+{
+    std::wstring result;
+    // The items of `result`: the same answer as IsInList on the text (items
+    // never hold a comma) without splitting the text again per product.
+    StringList listed;
+    // One product object reads every file in turn, so its reader reuses its
+    // storage; held is filled afresh for each product.
+    CProduct product;
+    StringList held;
+    for (const std::wstring& name : products) {
+        // What LoadByName(name, 0) would keep, without the component objects;
+        // a product that does not load holds nothing.
+        held.Clear();
+        product.LoadComponentNames(name.c_str(), held);
+        if (!result.empty() && result.back() != L',')
+            result += L',';
+        if (ListContains(held, component)) {
+            const std::wstring item = byId ? std::to_wstring(product.ProductID) : name;
+            if (AddUnique(listed, item.c_str()))
+                result += item;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
 std::wstring ListComponentProducts(const wchar_t* component, int byId)
 {
     if (!component)
@@ -60,25 +91,7 @@ std::wstring ListComponentProducts(const wchar_t* component, int byId)
         RequireLocalInstall(local);
         SplitList(local->GetProductList(), products, L',', false);
     }
-    std::wstring result;
-    // The items of `result`: the same answer as IsInList on the text (items
-    // never hold a comma) without splitting the text again per product.
-    StringList listed;
-    for (const std::wstring& name : products) {
-        CProduct product;
-        // A product that does not load contains nothing; one that ran out of
-        // memory part-way would answer with some of its components missing.
-        if (product.LoadByName(name.c_str(), 0) == kProductNoMemory)
-            throw std::bad_alloc();
-        if (!result.empty() && result.back() != L',')
-            result += L',';
-        if (FindComponent(product.Components, component)) {
-            const std::wstring item = byId ? std::to_wstring(product.ProductID) : name;
-            if (AddUnique(listed, item.c_str()))
-                result += item;
-        }
-    }
-    return result;
+    return ProductsHolding(products, component, byId);
 }
 
 int ReadProductId(const wchar_t* product)
@@ -105,14 +118,16 @@ bool IsSingleProductComponent(const wchar_t* component)
 {
     if (!component || !*component)
         return false;
+    // install.ini is read once: the list that decides the shortcut is the
+    // list ListComponentProducts would read again.
+    StringList products;
     {
         LocalInstallPtr local;
         RequireLocalInstall(local);
-        StringList products;
         if (SplitList(local->GetProductList(), products, L',', false) <= 1)
             return true;
     }
-    const std::wstring containing = ListComponentProducts(component, 0);
+    const std::wstring containing = ProductsHolding(products, component, 0);
     if (containing.empty())
         return true;
     StringList items;

@@ -135,6 +135,35 @@ TEST(IniParse, EntriesAndInputStayIndependent)
     EXPECT_STREQ(L"v", moved.GetValue());
 }
 
+// One reader loads file after file (the search does): each document is the
+// one a fresh reader makes of that file, whatever the reader held before.
+TEST(IniParse, AReusedReaderHoldsOnlyTheLastDocument)
+{
+    const std::wstring longLine = L"[L]\r\nk=" + std::wstring(1500, L'v') + L"\r\n";
+    const std::wstring texts[] = {
+        L"[Big]\r\na\t=1\r\nb=\"2\"\r\n[Second section name]\r\nc=3\r\nd=4\r\n[Third]\r\ne=5\r\n",
+        L"[x]\r\ny=z\r\n",
+        L"no header at all\r\n",
+        longLine,
+        L"[Big]\r\n",
+        L"[A]\r\nk=v;comment\r\n[a]\r\nk=w\r\n",
+        L"",
+    };
+    CIniReader reused;
+    for (const std::wstring& before : texts) {
+        for (const std::wstring& text : texts) {
+            ParseText(reused, before);
+            ParseText(reused, text);
+            CIniReader fresh;
+            ParseText(fresh, text);
+            EXPECT_EQ(Dump(fresh), Dump(reused)) << text.substr(0, 40).c_str();
+        }
+    }
+    reused.Clear();
+    EXPECT_EQ(0u, reused.GetSectionCount());
+    EXPECT_STREQ(L"", reused.GetString(L"Big", L"b"));
+}
+
 TEST(IniParse, HeaderNameIsCutTo127)
 {
     const std::wstring longName(300, L'S');

@@ -185,6 +185,44 @@ TEST_F(Product, LeavesOutComponentsThisWindowsDoesNotSupport)
     EXPECT_EQ((Names{L"Any", L"Zero", L"Here", L"Mixed"}), ComponentNames(product));
 }
 
+// The names-only load answers what a full load with flags 0 keeps, on every
+// kind of file: the catalog queries rely on it instead of the objects.
+TEST_F(Product, NamesOnlyLoadKeepsWhatTheFullLoadKeeps)
+{
+    const DWORD mask = tn::GetWindowsVersionMask(nullptr);
+    ASSERT_EQ(0u, mask & 0x10000) << "test needs a Windows class without the bit 0x10000";
+    const std::wstring texts[] = {
+        L"[Version]\nProductID=44\n[HaveCompose]\nAll=A\n[A]\nParent=B\nResource=R1,R2\n"
+        L"[B]\nParent=C\n[R1]\nParent=B\n",
+        L"[HaveCompose]\nAll=A,B,a,,b\n",
+        L"[HaveCompose]\nAll=Any,Zero,Old,Here\n[Zero]\nSupportOS=0\n[Old]\nSupportOS=10000\n"
+        L"[Here]\nSupportOS=" + Hex(mask) + L"\n",
+        L"[HaveCompose]\nAll=x.y,.dot\n[x.y]\nParent=Q\n[x]\nSupportOS=10000\n[Q]\nResource=S\n",
+        L"[HaveCompose]\nAll=A\n[A]\nParent=B\n[B]\nParent=A\nSupportOS=10000\n",
+        L"[Version]\nProductID=7\n[HaveCompose]\nAll=\n",
+        L"[Version]\nProductID=7\n",
+        L"[HaveCompose]\nAll=dir\\sub,Ab.c.d,x\n[sub]\nSupportOS=10000\n",
+        L"[HaveCompose]\nAll=" + std::wstring(254, L'n') + L"," + std::wstring(255, L'm') + L"," +
+            std::wstring(256, L'o') + L"," + std::wstring(300, L'p') + L".q," +
+            std::wstring(300, L'r') + L"\n",
+    };
+    for (const std::wstring& text : texts) {
+        install_.WriteProduct(L"P", text);
+        tn::CProduct full, light;
+        tn::StringList held;
+        const int fullResult = full.LoadByName(L"P", 0);
+        EXPECT_EQ(fullResult, light.LoadComponentNames(L"P", held)) << text;
+        EXPECT_EQ(ComponentNames(full), Names(held.begin(), held.end())) << text;
+        EXPECT_EQ(full.ProductID, light.ProductID) << text;
+        EXPECT_TRUE(light.Components.empty());
+    }
+    tn::CProduct missing;
+    tn::StringList none;
+    EXPECT_EQ(18, missing.LoadComponentNames(L"NoSuchProduct", none));
+    EXPECT_EQ(0u, none.Count());
+    EXPECT_EQ(2, missing.LoadComponentNames(nullptr, none));
+}
+
 TEST_F(Product, UsesAGivenListUnchanged)
 {
     tn::CProduct product;
