@@ -52,8 +52,9 @@ public:
 
     // Replaces the document: records the path (also when the file is missing,
     // so Save creates it), then reads and parses the file. True if the file
-    // was opened and is not empty. A null path or one longer than
-    // kMaxPathChars is refused: false, empty document, no path recorded.
+    // was opened, is not empty and is smaller than 4 GiB. A null path or one
+    // longer than kMaxPathChars is refused: false, empty document, no path
+    // recorded.
     // Running out of memory throws std::bad_alloc (the document is then
     // empty or partly parsed, the path recorded).
     bool Load(const wchar_t* path);

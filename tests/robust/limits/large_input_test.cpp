@@ -6,6 +6,8 @@
 // system's mappings long before these inputs are read.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 
 #include "alloc_hooks.h"
@@ -85,6 +87,36 @@ TEST_F(LargeInputs, LongMoveChainsEndAtTheirRecordOrTheirCycle)
         EXPECT_EQ(install.Root() + last + (cycle ? L"\\f.dll" : L"\\bin\\f.dll"),
                   tn::FindComponentFile(L"M0", L"f.dll", nullptr, off))
             << cycle;
+    }
+}
+
+// A file of 4 GiB and more is not read in part (its size's low 32 bits
+// would name only its first bytes): it does not load.
+TEST_F(LargeInputs, FilesOf4GiBAndMoreAreNotReadInPart)
+{
+    LimitsInstall install;
+    const ExportTable exports = LinkedExports();
+    for (const uint64_t beyond : {uint64_t(0), uint64_t(1) << 32}) {
+        const std::wstring path = install.ComposeFile(L"Huge");
+        tntest::WriteUtf16(path, L"[Version]\nPath=Small\n");
+        // Grown without writing: the file system keeps it sparse.
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        LARGE_INTEGER size;
+        size.QuadPart = LONGLONG(beyond + 64);
+        ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+        const CallOutcome outcome = RunCall(exports, {6, {Buffer(260), Number(260), Text(L"Huge"), Null()}});
+        EXPECT_EQ(beyond ? L"ret=0 b=<untouched>" : L"ret=1 b=" + install.Root() + L"Small\\",
+                  outcome.Line()) << beyond;
+        // The search of all components goes on past it.
+        install.WriteCompose(L"Next", L"[Version]\nPath=N\n[HaveSection]\nNext=F\n[F]\nf.dll=" +
+                                          RecordLine(L"") + L"\n");
+        install.WriteInstallIni(L"[InstallCompose]\nComposeList=Huge,Next\n");
+        const CallOutcome found = RunCall(exports, {18, {Buffer(260), Number(260), Text(L"f.dll"), Buffer(512)}});
+        EXPECT_EQ(L"ret=1 b=" + install.Root() + L"N\\f.dll b=Next", found.Line()) << beyond;
+        DeleteFileW(path.c_str());
     }
 }
 
