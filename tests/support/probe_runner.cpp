@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "test_support.h"
 
@@ -69,15 +70,26 @@ ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring
     start.hStdError = separateErr ? errFile : writeEnd;
     start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &start, &process)) {
+    // Wine's process start has been seen to fail once in a while on a loaded
+    // machine, then succeed at once; a few tries keep that from failing a test.
+    bool started = false;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0)
+            Sleep(200);
+        started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                 workDir.empty() ? nullptr : workDir.c_str(), &start, &process) != 0;
+        if (!started)
+            error = GetLastError();
+    }
+    if (!started) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         if (errFile) {
             CloseHandle(errFile);
             DeleteFileW(errPath.c_str());
         }
-        throw std::runtime_error("CreateProcess failed");
+        throw std::runtime_error("CreateProcess failed: error " + std::to_string(error));
     }
     CloseHandle(writeEnd);
 
