@@ -109,11 +109,11 @@ const CommandSpec kCommands[] = {
     {nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, false, nullptr},
 };
 
-std::wstring Synopsis(const CommandSpec& spec)
+std::wstring Synopsis(const CommandSpec& command)
 {
-    std::wstring text = spec.name;
-    if (*spec.synopsis)
-        text += std::wstring(L" ") + spec.synopsis;
+    std::wstring text = command.name;
+    if (*command.synopsis)
+        text += std::wstring(L" ") + command.synopsis;
     return text;
 }
 
@@ -123,9 +123,9 @@ const CommandSpec* Commands() { return kCommands; }
 
 const CommandSpec* FindCommand(const std::wstring& name)
 {
-    for (const CommandSpec* spec = kCommands; spec->name; ++spec)
-        if (name == spec->name)
-            return spec;
+    for (const CommandSpec* command = kCommands; command->name; ++command)
+        if (name == command->name)
+            return command;
     return nullptr;
 }
 
@@ -136,13 +136,13 @@ std::wstring ProgramHelp()
         L"of the suite, calling it by ordinal as the suite's programs do.\n\n"
         L"Usage: tninstall [--json] [--no-filemap] <command> [arguments]\n"
         L"       tninstall <command> --help\n\nCommands:\n";
-    for (const CommandSpec* spec = kCommands; spec->name; ++spec) {
-        std::wstring line = L"  " + Synopsis(*spec);
+    for (const CommandSpec* command = kCommands; command->name; ++command) {
+        std::wstring line = L"  " + Synopsis(*command);
         if (line.size() < kSynopsisColumn)
             line.append(kSynopsisColumn - line.size(), L' ');
         else
             line += L"\n" + std::wstring(kSynopsisColumn, L' ');
-        text += line + spec->summary + L"\n";
+        text += line + command->summary + L"\n";
     }
     text +=
         L"\nOptions:\n"
@@ -157,20 +157,20 @@ std::wstring ProgramHelp()
     return text;
 }
 
-std::wstring CommandHelp(const CommandSpec& spec)
+std::wstring CommandHelp(const CommandSpec& command)
 {
-    std::wstring text = L"Usage: tninstall " + Synopsis(spec);
-    if (spec.options & kOptExplain)
+    std::wstring text = L"Usage: tninstall " + Synopsis(command);
+    if (command.options & kOptExplain)
         text += L" [--explain]";
-    std::wstring summary = spec.summary;
+    std::wstring summary = command.summary;
     if (!summary.empty() && summary[0] >= L'a' && summary[0] <= L'z')
         summary[0] = wchar_t(summary[0] - L'a' + L'A');
     text += L"\n\n" + summary + L".\n";
-    if (*spec.details)
-        text += std::wstring(spec.details) + L"\n";
-    if (spec.ordinal)
-        text += L"\nExport: " + std::wstring(ExportName(spec.ordinal)) + L" (ordinal " +
-                std::to_wstring(spec.ordinal) + L").\n";
+    if (*command.details)
+        text += std::wstring(command.details) + L"\n";
+    if (command.ordinal)
+        text += L"\nExport: " + std::wstring(ExportName(command.ordinal)) + L" (ordinal " +
+                std::to_wstring(command.ordinal) + L").\n";
     return text;
 }
 

@@ -67,7 +67,7 @@ const CommandSpec* Commands();
 const CommandSpec* FindCommand(const std::wstring& name);
 
 std::wstring ProgramHelp();
-std::wstring CommandHelp(const CommandSpec& spec);
+std::wstring CommandHelp(const CommandSpec& command);
 
 // Members every answer of an export carries in JSON.
 void SetExportFields(Response& out, const wchar_t* command, int ordinal, int result);

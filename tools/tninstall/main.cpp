@@ -71,20 +71,20 @@ int Run(const std::vector<std::wstring>& words)
         return kExitUsage;
     }
 
-    const CommandSpec* spec = FindCommand(args.command);
-    if (!spec)
+    const CommandSpec* entry = FindCommand(args.command);
+    if (!entry)
         return Fail(streams, args, L"unknown command " + args.command, kExitUsage,
                     L"Run tninstall --help for the commands.");
     if (args.help) {
-        streams.out.Write(CommandHelp(*spec));
+        streams.out.Write(CommandHelp(*entry));
         return kExitAnswered;
     }
 
-    const std::wstring usage = L"Usage: tninstall " + std::wstring(spec->name) +
-                               (*spec->synopsis ? L" " : L"") + spec->synopsis;
-    if (args.positionals.size() < spec->minArgs || args.positionals.size() > spec->maxArgs)
+    const std::wstring usage = L"Usage: tninstall " + std::wstring(entry->name) +
+                               (*entry->synopsis ? L" " : L"") + entry->synopsis;
+    if (args.positionals.size() < entry->minArgs || args.positionals.size() > entry->maxArgs)
         return Fail(streams, args,
-                    args.positionals.size() < spec->minArgs ? L"missing argument"
+                    args.positionals.size() < entry->minArgs ? L"missing argument"
                                                             : L"too many arguments",
                     kExitUsage, usage);
     struct {
@@ -99,13 +99,13 @@ int Run(const std::vector<std::wstring>& words)
         {args.version, 0, L"--version"},
     };
     for (const auto& option : options)
-        if (option.given && !(spec->options & option.option))
+        if (option.given && !(entry->options & option.option))
             return Fail(streams, args,
-                        std::wstring(option.name) + L" does not apply to " + spec->name,
+                        std::wstring(option.name) + L" does not apply to " + entry->name,
                         kExitUsage, usage);
 
     TnLibrary library;
-    if (spec->needsLibrary) {
+    if (entry->needsLibrary) {
         if (!library.Load(error))
             return Fail(streams, args, error, kExitUnavailable);
         if (args.noFileMap)
@@ -114,7 +114,7 @@ int Run(const std::vector<std::wstring>& words)
 
     Response response;
     StdoutCapture capture;
-    const int code = spec->handler(Invocation{args, spec->needsLibrary ? &library : nullptr},
+    const int code = entry->handler(Invocation{args, entry->needsLibrary ? &library : nullptr},
                                    response);
     const std::wstring libraryOutput = capture.Finish();
     if (!libraryOutput.empty()) {
