@@ -3,7 +3,10 @@
 # it only touches apt when something is missing.
 set -euo pipefail
 
-packages=(cmake g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 wine64 googletest python3)
+# The x86_64 cross compiler builds the copy of the library that the tests run
+# on machines that cannot execute 32-bit code (scripts/test.sh).
+packages=(cmake g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+          wine wine32:i386 wine64 googletest python3)
 
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 
