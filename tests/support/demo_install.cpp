@@ -61,13 +61,7 @@ std::vector<FileMapEntry> ReadDemoFileMap()
 {
     const std::wstring text = ReadSourceText(DemoDir() + L"filemap.txt");
     std::vector<FileMapEntry> entries;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        const std::wstring line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::wstring& line : SplitLines(text)) {
         if (line.empty() || line[0] == L'#')
             continue;
         const size_t tab1 = line.find(L'\t');

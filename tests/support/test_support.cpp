@@ -47,27 +47,6 @@ void DeleteTree(HKEY parent, const std::wstring& name)
     RegDeleteKeyW(parent, name.c_str());
 }
 
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring full = dir + name;
-            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full + L"\\");
-            else
-                DeleteFileW(full.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
 }  // namespace
 
 TempDir::TempDir()
@@ -214,6 +193,44 @@ std::string ReadBytes(const std::wstring& path)
 bool FileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::wstring& dir)
+{
+    if (dir.empty())
+        return;
+    const std::wstring base = dir.back() == L'\\' ? dir : dir + L"\\";
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((base + L"*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = base + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path + L"\\");
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(base.c_str());
+}
+
+std::vector<std::wstring> SplitLines(const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
 }
 
 std::string ToUtf8(const std::wstring& text)

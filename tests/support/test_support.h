@@ -55,6 +55,12 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 void WriteUtf16(const std::wstring& path, const std::wstring& text, bool bom = true);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// A folder and everything in it (read-only files too); with or without the
+// closing backslash.
+void RemoveTree(const std::wstring& dir);
+// The lines of a text split at each "\n" (a "\r" before it stays); no empty
+// last line for a text that ends in "\n".
+std::vector<std::wstring> SplitLines(const std::wstring& text);
 
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);

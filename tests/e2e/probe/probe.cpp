@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "invoke_export.h"
+
 namespace {
 
 constexpr wchar_t kFill = 0xFFEE;
@@ -98,20 +100,6 @@ void PrintOsVersion()
           std::to_wstring(info.wServicePackMajor) + L" wow64=" + std::to_wstring(wow64 ? 1 : 0));
 }
 
-uintptr_t Invoke(FARPROC export_, const std::vector<uintptr_t>& v)
-{
-    void* proc = reinterpret_cast<void*>(export_);
-    using U = uintptr_t;
-    switch (v.size()) {
-    case 0: return reinterpret_cast<U(WINAPI*)()>(proc)();
-    case 1: return reinterpret_cast<U(WINAPI*)(U)>(proc)(v[0]);
-    case 2: return reinterpret_cast<U(WINAPI*)(U, U)>(proc)(v[0], v[1]);
-    case 3: return reinterpret_cast<U(WINAPI*)(U, U, U)>(proc)(v[0], v[1], v[2]);
-    case 4: return reinterpret_cast<U(WINAPI*)(U, U, U, U)>(proc)(v[0], v[1], v[2], v[3]);
-    default: return reinterpret_cast<U(WINAPI*)(U, U, U, U, U)>(proc)(v[0], v[1], v[2], v[3], v[4]);
-    }
-}
-
 void Call(HMODULE dll, const std::vector<std::wstring>& fields)
 {
     const int ordinal = _wtoi(fields[0].c_str());
@@ -149,7 +137,7 @@ void Call(HMODULE dll, const std::vector<std::wstring>& fields)
         }
     }
     // Every result is 32 bits wide; a LANGID comes back in the low 16.
-    int32_t result = static_cast<int32_t>(Invoke(proc, raw));
+    int32_t result = static_cast<int32_t>(tntest::InvokeExport(proc, raw));
     if (ordinal == 15)
         result &= 0xFFFF;
     std::wstring line = L"ret=" + std::to_wstring(result);

@@ -111,21 +111,14 @@ int Query(const std::wstring& callsFile, unsigned rounds)
     const tnrobust::ExportTable exports = tnrobust::ExportsOfModule(dll);
     std::vector<tnrobust::ExportCall> calls;
     const std::wstring text = tntest::FromUtf8(ReadFileBytes(callsFile));
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        const std::wstring line = text.substr(start, end - start);
+    for (const std::wstring& line : tntest::SplitLines(text))
         if (!line.empty())
             calls.push_back(tnrobust::ParseCall(line));
-        start = end + 1;
-    }
     std::string out;
     for (unsigned round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < calls.size(); ++i) {
             const tnrobust::CallOutcome outcome = tnrobust::RunCall(exports, calls[i]);
-            out += std::to_string(i) + "\t" + tnrobust::Narrow(outcome.Line()) + "\n";
+            out += std::to_string(i) + "\t" + tntest::ToUtf8(outcome.Line()) + "\n";
         }
     }
     std::fwrite(out.data(), 1, out.size(), stdout);

@@ -181,7 +181,7 @@ protected:
         CreateDirectoryW(versions_.c_str(), nullptr);
         for (size_t i = 0; i < kChangeCount; ++i) {
             const std::wstring demo = DemoText(kChanges[i].relative);
-            ASSERT_FALSE(demo.empty()) << Narrow(kChanges[i].relative);
+            ASSERT_FALSE(demo.empty()) << tntest::ToUtf8(kChanges[i].relative);
             bytes_[i][0] = Utf16Bytes(demo, true, true);
             bytes_[i][1] = Utf16Bytes(kChanges[i].make(demo), true, true);
             ASSERT_NE(bytes_[i][0], bytes_[i][1]);
@@ -194,7 +194,7 @@ protected:
         }
         std::string calls;
         for (const wchar_t* call : kCalls)
-            calls += Narrow(call) + "\n";
+            calls += tntest::ToUtf8(call) + "\n";
         WriteFileBytes(callsFile_, calls);
         tn::ResetInstallDirCacheForTesting();
     }
@@ -214,7 +214,7 @@ protected:
             for (size_t i = 0; i < kChangeCount; ++i)
                 WriteFileBytes(root_ + kChanges[i].relative, bytes_[i][(mix >> i) & 1]);
             for (size_t c = 0; c < std::size(kCalls); ++c)
-                allowed[c].insert(Narrow(RunCall(exports, ParseCall(kCalls[c])).Line()));
+                allowed[c].insert(tntest::ToUtf8(RunCall(exports, ParseCall(kCalls[c])).Line()));
         }
         for (size_t i = 0; i < kChangeCount; ++i)
             WriteFileBytes(root_ + kChanges[i].relative, bytes_[i][0]);
@@ -244,7 +244,7 @@ protected:
         EXPECT_TRUE(writerEnded && writerCode == 0) << "the writer did not end well";
         const std::string writes = ReadFileBytes(dir_ / L"writer.txt");
         EXPECT_EQ(std::string::npos, writes.find("writes=0 ")) << "the writer wrote nothing";
-        std::printf("%s writer: %s", Narrow(mode).c_str(), writes.c_str());
+        std::printf("%s writer: %s", tntest::ToUtf8(mode).c_str(), writes.c_str());
         return Lines(ReadFileBytes(dir_ / L"reader.txt"));
     }
 
@@ -273,7 +273,7 @@ TEST_F(FilesChangingUnderneath, WholeReplacementsGiveAnswersOfSomeMixOfVersions)
         const std::string answer = line.substr(tab + 1);
         ASSERT_LT(call, std::size(kCalls));
         EXPECT_EQ(1u, allowed[call].count(answer))
-            << Narrow(kCalls[call]) << " answered " << answer << ", which no mix of versions gives";
+            << tntest::ToUtf8(kCalls[call]) << " answered " << answer << ", which no mix of versions gives";
         seen[call].insert(answer);
     }
     size_t varied = 0;

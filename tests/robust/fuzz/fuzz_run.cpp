@@ -9,6 +9,7 @@
 #include "alloc_hooks.h"
 #include "crash_guard.h"
 #include "rng.h"
+#include "test_support.h"
 
 namespace tnrobust {
 namespace {
@@ -38,7 +39,7 @@ bool ParseFuzzOptions(int argc, wchar_t** argv, FuzzOptions& options, std::strin
     for (int i = 2; i < argc; ++i) {
         const std::wstring flag = argv[i];
         if (i + 1 >= argc) {
-            error = "missing value after " + Narrow(flag);
+            error = "missing value after " + tntest::ToUtf8(flag);
             return false;
         }
         const wchar_t* value = argv[++i];
@@ -63,7 +64,7 @@ bool ParseFuzzOptions(int argc, wchar_t** argv, FuzzOptions& options, std::strin
         } else if (flag == L"--work") {
             options.workDir = value;
         } else {
-            error = "unknown option " + Narrow(flag) + " " + Narrow(value);
+            error = "unknown option " + tntest::ToUtf8(flag) + " " + tntest::ToUtf8(value);
             return false;
         }
     }
@@ -75,7 +76,7 @@ int RunFuzz(const FuzzOptions& options, uint64_t defaultIterations,
             const std::function<std::string(uint64_t seed)>& generate,
             const std::function<std::string(const std::string& input)>& check)
 {
-    const std::string name = Narrow(options.target);
+    const std::string name = tntest::ToUtf8(options.target);
     SetGuardPages(options.guardBytes);
     int failures = 0;
     auto fail = [&](const std::string& where, const std::string& input, const std::string& message) {
@@ -93,7 +94,7 @@ int RunFuzz(const FuzzOptions& options, uint64_t defaultIterations,
     if (!options.corpusDir.empty() && !options.onlyOne) {
         for (const std::wstring& file : ListFiles(options.corpusDir + L"\\" + corpusSubdir)) {
             const std::string input = ReadFileBytes(file);
-            const std::string where = "corpus " + Narrow(file.substr(file.find_last_of(L'\\') + 1));
+            const std::string where = "corpus " + tntest::ToUtf8(file.substr(file.find_last_of(L'\\') + 1));
             SetCurrentInput([where] { return where + "\n"; });
             const std::string message = check(input);
             if (!message.empty())
@@ -113,7 +114,7 @@ int RunFuzz(const FuzzOptions& options, uint64_t defaultIterations,
         const std::string input = generate(seed);
         const std::string where = "seed-" + std::to_string(options.seed) + "-input-" + std::to_string(i);
         SetCurrentInput([&input, where, &options] {
-            return where + " (replay: tn_fuzz " + Narrow(options.target) + " --seed " +
+            return where + " (replay: tn_fuzz " + tntest::ToUtf8(options.target) + " --seed " +
                    std::to_string(options.seed) + " --only " +
                    where.substr(where.rfind('-') + 1) + ")\n";
         });

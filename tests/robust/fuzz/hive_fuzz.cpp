@@ -258,7 +258,7 @@ std::wstring ExpectedMapped(const wchar_t* owner, const wchar_t* file, const wch
         path += std::wstring(L"\\") + subKey;
     const StoreEvent* open = FindEvent(StoreEvent::Open);
     if (open && open->path != path)
-        problem = "the key path is not " + Narrow(path);
+        problem = "the key path is not " + tntest::ToUtf8(path);
     const StoreEvent* read = FindEvent(StoreEvent::Read);
     if (!open || open->rc != 0 || !read)
         return file;
@@ -359,7 +359,7 @@ private:
             const std::wstring got = tn::MapFileName(owner, file, subKey, context);
             const std::wstring want = ExpectedMapped(owner, file, subKey, enabled, problem);
             if (problem.empty() && got != want)
-                problem = "MapFileName gave " + Narrow(got) + " for " + Narrow(want);
+                problem = "MapFileName gave " + tntest::ToUtf8(got) + " for " + tntest::ToUtf8(want);
             return problem;
         }
         case 1: {
@@ -369,7 +369,7 @@ private:
             std::wstring wantOwner;
             const std::wstring want = ExpectedUnmapped(mapped, enabled, wantOwner, problem);
             if (problem.empty() && (got != want || owner != wantOwner))
-                problem = "UnmapFileName gave " + Narrow(got) + " / " + Narrow(owner);
+                problem = "UnmapFileName gave " + tntest::ToUtf8(got) + " / " + tntest::ToUtf8(owner);
             return problem;
         }
         case 2: {
@@ -405,7 +405,7 @@ private:
             const std::wstring want = ExpectedMapped(owner, file, subKey, enabled, problem);
             if (problem.empty() && (outcome.result != (want.empty() || size == 0 ? 0 : 1) ||
                                     BufferText(outcome.outputs[0]) != Copied(want, size)))
-                problem = "export 3: " + Narrow(outcome.Line());
+                problem = "export 3: " + tntest::ToUtf8(outcome.Line());
             return problem;
         }
         case 5: {
@@ -425,7 +425,7 @@ private:
             if (problem.empty() && (outcome.result != (wantOwner.empty() ? 0 : 1) ||
                                     BufferText(outcome.outputs[0]) != (name.empty() ? L"" : name) ||
                                     (withOwner && BufferText(outcome.outputs[1]) != wantOwner)))
-                problem = "export 4: " + Narrow(outcome.Line());
+                problem = "export 4: " + tntest::ToUtf8(outcome.Line());
             return problem;
         }
         case 6: {
@@ -434,7 +434,7 @@ private:
                 exports, {18, {Buffer(size), Number(uint32_t(size)), Text(in.Below(2) ? L"tnengine_412.dll" : L"tnsans.ttf"),
                                Buffer(512)}});
             return outcome.overrun || (outcome.result != 0 && outcome.result != 1)
-                       ? "export 18: " + Narrow(outcome.Line())
+                       ? "export 18: " + tntest::ToUtf8(outcome.Line())
                        : "";
         }
         default: {
@@ -472,7 +472,7 @@ int FuzzHive(const FuzzOptions& options)
         code = RunFuzz(options, kCiIterations, L"hive", L".bin", Generate, HiveCheck());
         tn::SetHiveFactoryForTesting(nullptr);
     }
-    RemoveTree(work);
+    tntest::RemoveTree(work);
     return code;
 }
 

@@ -10,6 +10,7 @@
 #include "demo_files.h"
 #include "fuzz_targets.h"
 #include "mutator.h"
+#include "test_support.h"
 
 namespace tnrobust {
 namespace {
@@ -179,7 +180,7 @@ int FuzzIni(const FuzzOptions& options)
 {
     const std::wstring work = MakeWorkDir(options.workDir, L"tnfuzz-ini");
     const int code = RunFuzz(options, kCiIterations, L"ini", L".ini", Generate, IniCheck(work));
-    RemoveTree(work);
+    tntest::RemoveTree(work);
     return code;
 }
 

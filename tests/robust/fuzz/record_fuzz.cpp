@@ -19,6 +19,7 @@
 #include "demo_files.h"
 #include "fuzz_targets.h"
 #include "mutator.h"
+#include "test_support.h"
 
 namespace tnrobust {
 namespace {
@@ -39,18 +40,10 @@ const std::vector<std::wstring>& SeedLines()
 {
     static const std::vector<std::wstring> lines = [] {
         std::vector<std::wstring> found;
-        for (const DemoFile& file : DemoFiles()) {
-            size_t start = 0;
-            while (start < file.text.size()) {
-                size_t end = file.text.find(L'\n', start);
-                if (end == std::wstring::npos)
-                    end = file.text.size();
-                const std::wstring line = file.text.substr(start, end - start);
-                if (std::count(line.begin(), line.end(), L',') >= 10 && line.find(L'=') != std::wstring::npos)
+        for (const DemoFile& file : DemoFiles())
+            for (const std::wstring& line : tntest::SplitLines(file.text))
+                if (LooksLikeRecord(line))
                     found.push_back(line);
-                start = end + 1;
-            }
-        }
         if (found.empty())
             found.push_back(L"setup.exe=bin,$SYSTEM32,1,2,3,4,5,6,7,8,a,b,1F,c,9.7,0x400");
         return found;

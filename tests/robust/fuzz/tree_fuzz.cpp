@@ -57,17 +57,9 @@ const NamePools& Pools()
                 p.components.push_back(stem);
             else if (path.find(L"\\Product\\") != std::wstring::npos)
                 p.products.push_back(stem);
-            size_t start = 0;
-            while (start < file.text.size()) {
-                size_t end = file.text.find(L'\n', start);
-                if (end == std::wstring::npos)
-                    end = file.text.size();
-                const std::wstring line = file.text.substr(start, end - start);
-                const size_t eq = line.find(L'=');
-                if (eq != std::wstring::npos && std::count(line.begin(), line.end(), L',') >= 10)
-                    p.files.push_back(line.substr(0, eq));
-                start = end + 1;
-            }
+            for (const std::wstring& line : tntest::SplitLines(file.text))
+                if (LooksLikeRecord(line))
+                    p.files.push_back(line.substr(0, line.find(L'=')));
         }
         for (const tntest::FileMapEntry& entry : tntest::ReadDemoFileMap())
             p.mapped.push_back(entry.mapped);
@@ -340,7 +332,7 @@ public:
                     arg.text = WithRoot(arg.text, root_);
             problem = CheckCall(exports, call, fileMapSwitch);
             if (!problem.empty()) {
-                problem = Narrow(FormatCall(original)) + ": " + problem;
+                problem = tntest::ToUtf8(FormatCall(original)) + ": " + problem;
                 break;
             }
         }
@@ -383,7 +375,7 @@ private:
     std::string CheckCall(const ExportTable& exports, const ExportCall& call, int& fileMapSwitch)
     {
         const CallOutcome first = RunCall(exports, call);
-        const std::string line = Narrow(first.Line());
+        const std::string line = tntest::ToUtf8(first.Line());
         if (first.overrun)
             return "wrote past a buffer: " + line;
         for (const std::wstring& output : first.outputs)
@@ -409,7 +401,7 @@ private:
         // Asked again, the same answer.
         const CallOutcome second = RunCall(exports, call);
         if (second.Line() != first.Line())
-            return "answered " + line + " then " + Narrow(second.Line());
+            return "answered " + line + " then " + tntest::ToUtf8(second.Line());
 
         if (IsStringOrdinal(ordinal)) {
             const std::wstring& shown = first.outputs[0];
@@ -429,7 +421,7 @@ private:
             const std::wstring whole = full.outputs[0].substr(2);
             const std::wstring expected = L"b=" + whole.substr(0, size - 1);
             if (r != 1 || shown != expected)
-                return "a small buffer holds " + line + " of " + Narrow(whole);
+                return "a small buffer holds " + line + " of " + tntest::ToUtf8(whole);
         }
         if (ordinal == 4 && call.args[0].units > 0 && first.outputs[0] == L"b=<untouched>")
             return "left its buffer untouched: " + line;
@@ -469,7 +461,7 @@ int FuzzTree(const FuzzOptions& options)
     }
     tntest::DeleteVaultTree(L"FileMap");
     tntest::DeleteVaultTree(L"UI");
-    RemoveTree(work);
+    tntest::RemoveTree(work);
     return code;
 }
 

@@ -31,7 +31,7 @@ std::string SaveTreeInput(const TreeInput& input)
 {
     std::string out;
     for (const TreeInput::File& file : input.files) {
-        const std::string path = Narrow(EscapeText(file.relative));
+        const std::string path = tntest::ToUtf8(EscapeText(file.relative));
         if (file.remove)
             out += "remove " + path + "\n";
         else if (file.folder)
@@ -40,7 +40,7 @@ std::string SaveTreeInput(const TreeInput& input)
             out += "file " + path + "\n" + Hex(file.bytes) + "\n";
     }
     for (const ExportCall& call : input.calls)
-        out += "call " + Narrow(FormatCall(call)) + "\n";
+        out += "call " + tntest::ToUtf8(FormatCall(call)) + "\n";
     return out;
 }
 

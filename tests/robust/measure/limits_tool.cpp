@@ -43,7 +43,7 @@ class Tree {
 public:
     Tree(const std::wstring& work, const std::wstring& name) : root_(work + name + L"\\")
     {
-        RemoveTree(root_);
+        tntest::RemoveTree(root_);
         CreateDirectoryW(root_.c_str(), nullptr);
         install_ = std::make_unique<tntest::MachineValue>(L"InstallPath", root_.c_str());
         tn::ResetInstallDirCacheForTesting();
@@ -52,7 +52,7 @@ public:
     {
         install_.reset();
         tn::ResetInstallDirCacheForTesting();
-        RemoveTree(root_);
+        tntest::RemoveTree(root_);
     }
     const std::wstring& Root() const { return root_; }
     void Compose(const std::wstring& name, const std::wstring& text) const
@@ -99,7 +99,7 @@ void Report(const char* experiment, const std::string& size, const Timed& timed,
     if (answer.size() > cut)
         answer = answer.substr(0, cut) + L"...";
     std::printf("%-26s %-28s %10.1f ms  %s\n", experiment, size.c_str(), timed.ms,
-                Narrow(answer).c_str());
+                tntest::ToUtf8(answer).c_str());
     std::fflush(stdout);
 }
 
@@ -313,6 +313,6 @@ int wmain(int argc, wchar_t** argv)
     for (const Experiment& experiment : experiments)
         if (only.empty() || std::wstring(experiment.name).find(only) != std::wstring::npos)
             experiment.run(work, pick(experiment.sizes));
-    RemoveTree(work);
+    tntest::RemoveTree(work);
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "demo_install.h"
 #include "file_util.h"
 #include "mutator.h"
@@ -40,6 +42,12 @@ const std::vector<DemoFile>& DemoFiles()
         return found;
     }();
     return files;
+}
+
+bool LooksLikeRecord(const std::wstring& line)
+{
+    return line.find(L'=') != std::wstring::npos &&
+           std::count(line.begin(), line.end(), L',') >= 10;
 }
 
 void MakeParentDirs(const std::wstring& path)

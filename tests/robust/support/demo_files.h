@@ -14,6 +14,9 @@ struct DemoFile {
 // Every file below demo/install beside the running program.
 const std::vector<DemoFile>& DemoFiles();
 
+// A line of the shape of a file record: a key, "=" and ten or more commas.
+bool LooksLikeRecord(const std::wstring& line);
+
 // Writes the demo installation below `root` (ending in a backslash) as the
 // installation keeps it: UTF-16LE, byte-order mark, CR LF.
 void WriteDemoTree(const std::wstring& root);

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "invoke_export.h"
+
 namespace tnrobust {
 namespace {
 
@@ -10,20 +12,6 @@ constexpr wchar_t kFill = 0xFFEE;
 constexpr size_t kGuardUnits = 64;
 constexpr int32_t kIntFill = int32_t(0xDEADBEEF);
 constexpr int kLanguageOrdinal = 15;
-
-uintptr_t Invoke(FARPROC entry, const std::vector<uintptr_t>& v)
-{
-    void* proc = reinterpret_cast<void*>(entry);
-    using U = uintptr_t;
-    switch (v.size()) {
-    case 0: return reinterpret_cast<U(WINAPI*)()>(proc)();
-    case 1: return reinterpret_cast<U(WINAPI*)(U)>(proc)(v[0]);
-    case 2: return reinterpret_cast<U(WINAPI*)(U, U)>(proc)(v[0], v[1]);
-    case 3: return reinterpret_cast<U(WINAPI*)(U, U, U)>(proc)(v[0], v[1], v[2]);
-    case 4: return reinterpret_cast<U(WINAPI*)(U, U, U, U)>(proc)(v[0], v[1], v[2], v[3]);
-    default: return reinterpret_cast<U(WINAPI*)(U, U, U, U, U)>(proc)(v[0], v[1], v[2], v[3], v[4]);
-    }
-}
 
 std::wstring DescribeBuffer(const std::vector<wchar_t>& buffer, size_t units, bool& overrun)
 {
@@ -194,7 +182,7 @@ CallOutcome RunCall(const ExportTable& exports, const ExportCall& call,
     // Every result is 32 bits wide; a LANGID comes back in the low 16.
     if (brackets.before)
         brackets.before();
-    outcome.result = static_cast<int32_t>(Invoke(exports.entry[call.ordinal], raw));
+    outcome.result = static_cast<int32_t>(tntest::InvokeExport(exports.entry[call.ordinal], raw));
     if (brackets.after)
         brackets.after();
     if (call.ordinal == kLanguageOrdinal)

@@ -66,17 +66,6 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes)
     CloseHandle(file);
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n, nullptr,
-                            nullptr);
-    return out;
-}
-
 std::wstring MakeWorkDir(const std::wstring& base, const std::wstring& name)
 {
     std::wstring root = base;
@@ -95,31 +84,6 @@ std::wstring MakeWorkDir(const std::wstring& base, const std::wstring& name)
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             return std::wstring();
     }
-}
-
-void RemoveTree(const std::wstring& dir)
-{
-    if (dir.empty())
-        return;
-    const std::wstring base = dir.back() == L'\\' ? dir : dir + L"\\";
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((base + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = base + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + L"\\");
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(base.c_str());
 }
 
 }  // namespace tnrobust

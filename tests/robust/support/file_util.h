@@ -9,9 +9,8 @@ std::vector<std::wstring> ListFiles(const std::wstring& dir);
 std::vector<std::wstring> ListFolders(const std::wstring& dir);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::string Narrow(const std::wstring& text);  // UTF-8
-// A fresh empty folder below the temporary folder (or below `base`).
+// A fresh empty folder below the temporary folder (or below `base`);
+// tntest::RemoveTree removes it.
 std::wstring MakeWorkDir(const std::wstring& base, const std::wstring& name);
-void RemoveTree(const std::wstring& dir);
 
 }  // namespace tnrobust
