@@ -296,11 +296,10 @@ bool CIniReader::Load(const wchar_t* path)
         return false;
     // The low 32 bits alone would make a file of 4 GiB and more look small
     // and have only its first part read: such a file does not load, like
-    // one that cannot be read, and a search goes on with the next file.
+    // one that cannot be read (INVALID_FILE_SIZE), and a search goes on with
+    // the next file.
     DWORD high = 0;
     const DWORD size = GetFileSize(file.Get(), &high);
-    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        return false;
     if (high != 0 || size == 0 || size == INVALID_FILE_SIZE)
         return false;
 
