@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, sets up the demo installation (demo/) in a
 # private Wine prefix and asks TNInstall.dll about it through tninstall.exe.
-# Safe to run again: the demo is set up afresh each time.
+# Safe to run again: the demo is set up afresh each time. Where 32-bit programs
+# cannot run, or 32-bit Wine is missing, the demo runs on the x86_64 build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/bootstrap.sh
 source scripts/wine-env.sh
+trap 'echo; echo "demo: $TN_BUILD_SAID"' EXIT
 if [ "$TN_PRESET" = default ]; then
     cmake --preset default >/dev/null
 else
