@@ -2,10 +2,14 @@
 
 #include <cwchar>
 
+#include "platform/trusted_library.h"
+
 namespace tn {
 namespace {
 
-// Loaded once per process and never freed; only a successful load is kept.
+// Loaded once per process and never freed; only a successful load is kept,
+// so an absent store is looked for again at the next call. Only trusted
+// folders are searched: never the current directory or PATH.
 HMODULE g_vaultModule = nullptr;
 GetHivePtrFn g_testFactory = nullptr;
 
@@ -20,7 +24,7 @@ bool CHiveKey::EnsureHive()
     GetHivePtrFn entry = g_testFactory;
     if (!entry) {
         if (!g_vaultModule)
-            g_vaultModule = LoadLibraryW(L"Vaultcore.dll");
+            g_vaultModule = LoadTrustedLibrary(L"Vaultcore.dll");
         if (!g_vaultModule)
             return false;
     }

@@ -42,7 +42,7 @@ protected:
         return bare_.Path();
     }
 
-    TempDir install_, bare_;
+    TempDir install_, bare_, planted_;
     MachineValue installValue_;
 };
 
@@ -87,6 +87,24 @@ TEST_F(LanguageExports, WithoutTheStoreSetFailsAndGetUsesTheSystemLanguage)
     Offer(list);
     EXPECT_EQ(Lines{Ret(0x0804)}, tntest::RunProbe({L"15"}));
     EXPECT_EQ(Lines{Ret(system == 0x0804 ? 0x0804 : first)}, tntest::RunProbe({L"15"}, bare));
+}
+
+TEST_F(LanguageExports, TheStoreComesFromTrustedFoldersOnly)
+{
+    const std::wstring bare = FolderWithoutStore();
+    const std::wstring store = tntest::ExeDir() + L"Vaultcore.dll";
+    ASSERT_TRUE(CopyFileW(store.c_str(), (planted_ / L"Vaultcore.dll").c_str(), FALSE));
+    Offer(L"");
+    // A copy in the current directory, neither beside the program nor in a
+    // system folder, is not loaded: the store stays unreachable.
+    EXPECT_EQ(Lines{Ret(0)}, tntest::RunProbe({L"16|i:0x0409"}, bare, planted_.Path()));
+    // A folder the program named itself is searched.
+    EXPECT_EQ((Lines{"dlldir", Ret(1)}),
+              tntest::RunProbe({L"dlldir|" + planted_.Path(), L"16|i:0x0409"}, bare, bare));
+    // So is the program's own folder.
+    ASSERT_TRUE(CopyFileW(store.c_str(), (bare_ / L"Vaultcore.dll").c_str(), FALSE));
+    EXPECT_EQ((Lines{Ret(1), Ret(0x0409)}),
+              tntest::RunProbe({L"16|i:0x0409", L"15"}, bare, planted_.Path()));
 }
 
 }  // namespace

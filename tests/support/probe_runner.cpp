@@ -113,10 +113,12 @@ ProcessResult RunProcess(const std::wstring& exe, const std::vector<std::wstring
     return result;
 }
 
-std::vector<std::string> RunProbe(const std::vector<std::wstring>& calls, const std::wstring& dir)
+std::vector<std::string> RunProbe(const std::vector<std::wstring>& calls, const std::wstring& dir,
+                                  const std::wstring& workDir)
 {
     const std::wstring where = dir.empty() ? ExeDir() : dir;
-    const ProcessResult run = RunProcess(where + L"tn_probe.exe", calls, where);
+    const ProcessResult run =
+        RunProcess(where + L"tn_probe.exe", calls, workDir.empty() ? where : workDir);
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < run.out.size()) {

@@ -166,6 +166,8 @@ int wmain(int argc, wchar_t** argv)
             SetValue(fields[1], &fields[2]);
         else if (fields[0] == L"regdel" && fields.size() >= 2)
             SetValue(fields[1], nullptr);
+        else if (fields[0] == L"dlldir" && fields.size() >= 2)
+            Print(SetDllDirectoryW(fields[1].c_str()) ? L"dlldir" : L"dlldir failed");
         else if (fields[0] == L"osver")
             PrintOsVersion();
         else
