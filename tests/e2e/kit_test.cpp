@@ -1,5 +1,5 @@
-// The callers' kit: the C example runs against the built DLL, and every
-// module carries its version resource.
+// The callers' kit: the C example and a caller linked by lld-link run against
+// the built DLL, and every module carries its version resource.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -74,6 +74,23 @@ TEST(Kit, CExampleAsksTheLibrary)
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_EQ("", run.out);
     EXPECT_NE(std::string::npos, run.err.find("not set"));
+}
+
+TEST(Kit, CallerLinkedByLldLinkAgainstTNInstallLib)
+{
+    // Built in Microsoft's conventions, without a C runtime: its output is
+    // written as it stands, and it exits 0 only when it also got an NT class.
+    const std::wstring exe = tntest::ExeDir() + L"tn_msvc_caller.exe";
+    {
+        MachineValue install(L"InstallPath", L"C:\\Prog\\Suite");
+        const auto run = tntest::RunProcess(exe, {}, tntest::ExeDir(), true);
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ("install directory: C:\\Prog\\Suite\\\n", run.out);
+    }
+    MachineValue install(L"InstallPath", nullptr);
+    const auto run = tntest::RunProcess(exe, {}, tntest::ExeDir(), true);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ("the suite's install directory is not set\n", run.out);
 }
 
 }  // namespace

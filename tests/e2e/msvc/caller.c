@@ -1,0 +1,32 @@
+/*
+ * A caller built as the suite's programs are: by a compiler in Microsoft's
+ * mode, linked with lld-link against TNInstall.lib alone, with no C runtime.
+ * Prints the install directory and exits 0 when the library also answers an
+ * NT Windows class; 1 when the install directory is not set.
+ */
+#include "TNInstall.h"
+
+static void Say(const char* text)
+{
+    DWORD length = 0, written = 0;
+    while (text[length])
+        ++length;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, length, &written, 0);
+}
+
+void __cdecl CallerMain(void)
+{
+    wchar_t path[MAX_PATH];
+    char text[MAX_PATH * 3];
+    int isNt = 0;
+    const DWORD type = GetOsVersionType(&isNt);
+    if (!GetInstallPath(path, MAX_PATH, 0)) {
+        Say("the suite's install directory is not set\n");
+        ExitProcess(1);
+    }
+    WideCharToMultiByte(CP_UTF8, 0, path, -1, text, sizeof text, 0, 0);
+    Say("install directory: ");
+    Say(text);
+    Say("\n");
+    ExitProcess(isNt == 1 && (type & WINTYPE_NT) ? 0 : 3);
+}
