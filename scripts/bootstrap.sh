@@ -11,7 +11,7 @@ set -euo pipefail
 # The x86_64 cross compiler builds the copy of the library that the tests run
 # on machines that cannot execute 32-bit code (scripts/test.sh). clang, lld and
 # llvm make and prove the import library for Microsoft's toolchain.
-packages64=(cmake g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+packages64=(cmake make g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
             wine wine64 googletest python3 clang lld llvm)
 package32=wine32:i386
 
