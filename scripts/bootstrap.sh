@@ -61,7 +61,14 @@ if installed "$package32"; then
     exit 0
 fi
 
-# The 32-bit part: its failure is said in one line and the scripts go on.
+# The 32-bit part: its failure is said in one line and the scripts go on. A
+# failure is remembered for a few hours, so that every run of the scripts does
+# not wait for a mirror that is still out of step.
+stamp=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/tninstall-no-wine32
+if [ -n "$(find "$stamp" -mmin -360 2>/dev/null)" ]; then
+    echo "bootstrap: $package32 could not be installed at $(date -r "$stamp" '+%H:%M'), not tried again for 6 hours (delete $stamp to try now); tests and the demo run on the x86_64 build under wine64"
+    exit 0
+fi
 echo "bootstrap: installing $package32"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
@@ -70,11 +77,12 @@ fi
 [ "$updated" = yes ] || update_lists
 log=$(mktemp)
 if $sudo apt-get install -y -q --no-install-recommends "$package32" >"$log" 2>&1; then
-    rm -f "$log"
+    rm -f "$log" "$stamp"
     echo "bootstrap: $package32 installed"
 else
     reason=$(grep -E '^E: ' "$log" | head -n 1 | sed -E 's/^E: //')
     rm -f "$log"
+    mkdir -p "$(dirname "$stamp")" && touch "$stamp" || true
     echo "bootstrap: $package32 cannot be installed (${reason:-apt-get install failed}); tests and the demo run on the x86_64 build under wine64"
 fi
 exit 0
