@@ -13,6 +13,7 @@ struct RunOptions {
     TimingOptions timing;
     FILE* out = stdout;       // JSON lines
     bool quiet = false;       // no progress on standard error
+    std::string only;         // run only the queries whose name holds this
 };
 
 // Sets the installation up (tree cached by its stamp, the store and
@@ -25,6 +26,7 @@ long RunBenchmark(const RunOptions& options);
 // Samples the linked-in code answering the first query whose name contains
 // `query`, for `seconds`, and prints where the time went (addresses for
 // bench/profile.sh to name).
-int ProfileQuery(const RunOptions& options, const std::string& query, bool mapOn, double seconds);
+int ProfileQuery(const RunOptions& options, const std::string& query, bool mapOn,
+                 bool fromMemory, double seconds);
 
 }  // namespace bench

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <malloc.h>
 
-#include <cstring>
 
+#include "import_patch.h"
 #include "platform/hive_interface.h"
 #include "platform/hive_key.h"
 
@@ -155,40 +155,6 @@ BOOL WINAPI CountedReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD re
         }
     }
     return ok;
-}
-
-// Points every import slot of this program for `function` at `replacement`
-// and keeps the original address.
-template <class Fn>
-bool Redirect(const char* function, Fn replacement, Fn& original)
-{
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    bool redirected = false;
-    for (auto* desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         desc->Name; ++desc) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-            base + (desc->OriginalFirstThunk ? desc->OriginalFirstThunk : desc->FirstThunk));
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0)
-                continue;
-            DWORD old = 0;
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &old);
-            if (!original)
-                original = reinterpret_cast<Fn>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), old, &old);
-            redirected = true;
-        }
-    }
-    return redirected;
 }
 
 // The hive store seen through a wrapper that counts and times every call.

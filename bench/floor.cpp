@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "memory_files.h"
+
 namespace bench {
 namespace {
 
@@ -54,13 +56,27 @@ size_t FloorReader::ReadAndScan(const FloorFile& file)
     lastBytes_ += read;
     if (read > largest_)
         largest_ = read;
-    const wchar_t* text = reinterpret_cast<const wchar_t*>(buffer_.data());
-    size_t units = read / sizeof(wchar_t);
+    return Scan(buffer_.data(), read, file.key);
+}
+
+size_t FloorReader::Scan(const char* bytes, size_t size, const std::wstring& key)
+{
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(bytes);
+    size_t units = size / sizeof(wchar_t);
     if (units && text[0] == 0xFEFF) {
         ++text;
         --units;
     }
-    return CountKeyLines(text, units, file.key);
+    return CountKeyLines(text, units, key);
+}
+
+size_t FloorReader::ScanHeld(const std::vector<FloorFile>& files) const
+{
+    size_t found = 0;
+    for (const FloorFile& f : files)
+        if (const std::vector<char>* bytes = HeldBytes(f.path))
+            found += Scan(bytes->data(), bytes->size(), f.key);
+    return found;
 }
 
 size_t FloorReader::Run(const std::vector<FloorFile>& files)

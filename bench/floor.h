@@ -20,10 +20,14 @@ public:
     // their key (so the work cannot be optimised away, and a floor that
     // misses its key shows up as 0).
     size_t Run(const std::vector<FloorFile>& files);
+    // The same pass over the copies held in memory (memory_files.h), without
+    // the file calls.
+    size_t ScanHeld(const std::vector<FloorFile>& files) const;
     uint64_t LastBytes() const { return lastBytes_; }
     uint64_t LargestFile() const { return largest_; }
 
 private:
+    static size_t Scan(const char* bytes, size_t size, const std::wstring& key);
     size_t ReadAndScan(const FloorFile& file);
     std::vector<char> buffer_;
     uint64_t lastBytes_ = 0;

@@ -3,12 +3,16 @@
 //
 //   tn_bench generate --preset typical|large [--dir C:\TNBench\typical\]
 //   tn_bench run --preset typical|large [--dir ...] [--seconds 0.3]
-//                [--min-rounds 11] [--out results.jsonl]
+//                [--min-rounds 11] [--out results.jsonl] [--query TEXT]
+//                       (--query: only the queries whose name holds TEXT)
 //   tn_bench smoke      a tiny installation, every answer checked, one short
 //                       round; the registry values it borrows are put back
-//   tn_bench profile --preset P --query TEXT [--switch on] [--profile-seconds 5]
+//   tn_bench profile --preset P --query TEXT [--switch on|off|memory]
+//                    [--profile-seconds 5]
 //                       samples the linked-in code answering one query
-//                       (bench/profile.sh names the addresses)
+//                       (bench/profile.sh names the addresses); "memory":
+//                       switch off and the query's files served from memory
+//                       (the library's own work only)
 //
 // run prints JSON lines (bench/report.py makes the table) and returns 0 when
 // every answer was right, 2 when some were wrong, 1 when it could not run.
@@ -29,9 +33,10 @@ int Usage()
 {
     fprintf(stderr,
             "usage: tn_bench generate|run --preset typical|large [--dir DIR] [--seconds S]\n"
-            "                [--min-rounds N] [--out FILE]\n"
+            "                [--min-rounds N] [--out FILE] [--query TEXT]\n"
             "       tn_bench smoke\n"
-            "       tn_bench profile --preset P --query TEXT [--switch on] [--profile-seconds S]\n");
+            "       tn_bench profile --preset P --query TEXT [--switch on|off|memory]\n"
+            "                [--profile-seconds S]\n");
     return 1;
 }
 
@@ -78,8 +83,10 @@ int wmain(int argc, wchar_t** argv)
         return Usage();
 
     bench::RunOptions options;
-    std::wstring presetName, outPath, query;
+    std::wstring presetName, outPath;
+    std::string query;
     bool mapOn = false;
+    bool fromMemory = false;
     double profileSeconds = 5;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i], value = argv[i + 1];
@@ -94,10 +101,11 @@ int wmain(int argc, wchar_t** argv)
         else if (option == L"--out")
             outPath = value;
         else if (option == L"--query")
-            query = value;
-        else if (option == L"--switch")
+            query = options.only = bench::ToUtf8(value);
+        else if (option == L"--switch") {
             mapOn = value == L"on";
-        else if (option == L"--profile-seconds")
+            fromMemory = value == L"memory";
+        } else if (option == L"--profile-seconds")
             profileSeconds = _wtof(value.c_str());
         else
             return Usage();
@@ -118,7 +126,8 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"profile") {
         options.quiet = true;
-        return bench::ProfileQuery(options, bench::ToUtf8(query), mapOn, profileSeconds);
+        return bench::ProfileQuery(options, query, mapOn, fromMemory,
+                                   profileSeconds);
     }
     if (!outPath.empty()) {
         options.out = _wfopen(outPath.c_str(), L"wb");

@@ -2,11 +2,13 @@
 # Where one query's time goes: samples the library code (linked into
 # tn_bench) answering it, and names the addresses with addr2line.
 #
-#   bench/profile.sh typical "FindInstalledFile (TNol" [on] [seconds]
+#   bench/profile.sh typical "FindInstalledFile (TNol" [on|off|memory] [seconds]
 #
 # Prints the functions with the most samples of their own ("self"), those
 # with the most samples anywhere below them ("inclusive"), the time spent in
-# system modules (file and registry calls), and who called into them.
+# system modules (file and registry calls), and who called into them. With
+# "memory" the switch is off and the query's files are served from memory,
+# so that only the library's own work is sampled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=$1 query=$2 switch=${3:-off} seconds=${4:-5}

@@ -9,6 +9,7 @@
 #   bench/run.sh --readme             the same, and the tables into README.md
 #   TN_BENCH_PRESETS=typical bench/run.sh
 #   TN_BENCH_SECONDS=1 TN_BENCH_CPU=0 bench/run.sh
+#   TN_BENCH_QUERY=GetComponentProducts bench/run.sh   (only the queries named so)
 #
 # Unpinned, Wine's file I/O figures jump several-fold between runs: the
 # benchmark and the wineserver it talks to for every file and registry
@@ -65,10 +66,16 @@ pin_server() {
 cd "$root/$TN_BIN"
 run_wine() { taskset -c "$cpu" "$TN_WINE_LOADER" "$@" </dev/null; }
 
+# The build measured: the i686 one that ships where 32-bit code runs.
+if [ "$TN_PRESET" = default ]; then
+    build_name="i686"
+else
+    build_name="x86_64 ($TN_WHY, so not the i686 build that ships)"
+fi
 {
     printf '{"type":"machine","cpu":"%s","cpus":%s,"pinned_cpu":%s,"kernel":"%s","wine":"%s","build":"%s","date":"%s","load":"%s"}\n' \
         "$(lscpu | sed -n 's/^Model name: *//p' | head -1)" "$(nproc)" "$cpu" "$(uname -r)" \
-        "$("$TN_WINE_LOADER" --version 2>/dev/null)" "$TN_PRESET" "$(date -u +%Y-%m-%dT%H:%MZ)" \
+        "$("$TN_WINE_LOADER" --version 2>/dev/null)" "$build_name" "$(date -u +%Y-%m-%dT%H:%MZ)" \
         "$(cut -d' ' -f1-3 /proc/loadavg)"
 } >"$out/machine.jsonl"
 
@@ -78,7 +85,7 @@ for preset in $presets; do
     pin_server &
     pinner=$!
     echo "running $preset (pinned to CPU $cpu, $seconds s per figure)" >&2
-    run_wine ./tn_bench.exe run --preset "$preset" --seconds "$seconds" \
+    run_wine ./tn_bench.exe run --preset "$preset" --seconds "$seconds" --query "${TN_BENCH_QUERY:-}" \
         --out "Z:${out//\//\\}\\$preset.jsonl" || status=$?
     wait "$pinner" || true
 done
