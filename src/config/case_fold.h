@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tn {
@@ -19,6 +20,16 @@ inline std::wstring FoldedCopy(const wchar_t* text, size_t length)
     for (wchar_t& c : folded)
         c = FoldAscii(c);
     return folded;
+}
+
+// A hash of `length` units of `text` under the same rule (FNV-1a over the
+// folded units), for indexes that look names up without folded copies.
+inline uint32_t HashFolded(const wchar_t* text, size_t length)
+{
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < length; ++i)
+        hash = (hash ^ FoldAscii(text[i])) * 16777619u;
+    return hash;
 }
 
 }  // namespace tn

@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 
+#include "config/case_fold.h"
 #include "config/char_search.h"
 #include "config/text_utils.h"
 #include "platform/file_io.h"
@@ -64,10 +65,10 @@ void AppendLine(std::wstring& out, const wchar_t* text)
 // several pieces is assembled in a line buffer and its texts are stored apart.
 class IniLineParser {
 public:
-    // `text` holds `count` code units followed by one spare unit; `line`
-    // has room for a line of kLineMaxChars.
-    IniLineParser(wchar_t* text, size_t count, wchar_t* line, CIniReader& document)
-        : next_(text), end_(text + count), document_(document), line_(line)
+    // `text` holds `count` code units followed by one spare unit.
+    // With `keys`, entries are kept only where the filter holds their key.
+    IniLineParser(wchar_t* text, size_t count, CIniReader& document, const CIniKeyFilter* keys)
+        : next_(text), end_(text + count), document_(document), keys_(keys)
     {
     }
 
@@ -76,16 +77,42 @@ public:
         if (next_ != end_ && (*next_ == kByteOrderMark || *next_ == kSwappedMark))
             ++next_;
         for (;;) {
+            if (SkipsLine())
+                continue;
             wchar_t* line = nullptr;
             size_t length = 0;
             const bool overflowed = ReadLine(line, length);
-            HandleLine(line, length, line != line_);
+            HandleLine(line, length, line != document_.lineBuffer_.get());
             if (overflowed || next_ == end_)
                 return;
         }
     }
 
 private:
+    // Steps over the next line without reading it when it is a line of one
+    // piece that would be dropped anyway: an entry line before the first
+    // section, or in a partial load one whose key cannot be the filter's
+    // (see HandleLine). False, nothing consumed, for any other line and at
+    // the end of the text; the text is then read as usual.
+    bool SkipsLine()
+    {
+        if (next_ == end_ || *next_ == kOpenBracket || (current_ && !keys_))
+            return false;
+        if (current_) {
+            const wchar_t* first = next_;
+            while (first != end_ && (*first == kBlank || *first == kTab))
+                ++first;
+            if (first != end_ && keys_->MayBegin(*first))
+                return false;
+        }
+        wchar_t* const limit = next_ + std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
+        wchar_t* const lineFeed = FindEither(next_, limit, kLF, kLF);
+        if (lineFeed == limit || lineFeed + 1 == end_)
+            return false;  // a longer line, or the last one: read as usual
+        next_ = lineFeed + 1;
+        return true;
+    }
+
     struct Piece {
         wchar_t* start;
         size_t length;
@@ -132,27 +159,49 @@ private:
             length = piece.length;
             return piece.overflowed;
         }
-        std::copy(piece.start, piece.start + piece.length, line_);
+        // Only a line of several pieces needs the line buffer; it lives on
+        // the heap so a deep caller stack is not charged 4 KiB.
+        if (!document_.lineBuffer_)
+            document_.lineBuffer_.reset(new wchar_t[kLineMaxChars]);
+        wchar_t* const buffer = document_.lineBuffer_.get();
+        std::copy(piece.start, piece.start + piece.length, buffer);
         length = piece.length;
-        line = line_;
+        line = buffer;
         for (;;) {
             piece = ReadPiece();
             const size_t room = kLineMaxChars - length;
             if (room <= piece.length) {
                 // The line is full: what fits is kept, the rest of the piece is lost.
-                std::copy(piece.start, piece.start + room, line_ + length);
+                std::copy(piece.start, piece.start + room, buffer + length);
                 length += room;
                 return piece.overflowed;
             }
-            std::copy(piece.start, piece.start + piece.length, line_ + length);
+            std::copy(piece.start, piece.start + piece.length, buffer + length);
             length += piece.length;
             if (piece.length == 0 || !GoesOn(piece, length))
                 return piece.overflowed;
         }
     }
 
+    // The first unit of a line that is not a blank (TABs are blanks by
+    // now), or NUL.
+    static wchar_t FirstNonBlank(const wchar_t* line, size_t length)
+    {
+        for (size_t i = 0; i < length; ++i)
+            if (line[i] != kBlank)
+                return line[i];
+        return L'\0';
+    }
+
     void HandleLine(wchar_t* line, size_t fullLength, bool inPlace)
     {
+        // An entry line is dropped before the first section, and in a
+        // partial load when its key (the line's first characters after
+        // blanks) cannot be one the filter holds: a comment, a NUL or an
+        // equals sign there leaves an empty key, which no filter holds.
+        if (fullLength > 0 && line[0] != kOpenBracket &&
+            (!current_ || (keys_ && !keys_->MayBegin(FirstNonBlank(line, fullLength)))))
+            return;
         // The text of a line ends at its first NUL, and a comment starts at
         // its first semicolon.
         size_t length = static_cast<size_t>(FindEither(line, line + fullLength, L'\0', kComment) - line);
@@ -192,9 +241,12 @@ private:
     {
         CIniEntry::LineParts parts;
         if (!CIniEntry::SplitLine(line, length, kKeySeparator, parts)) {
-            current_->AddEntry(CIniEntry());
+            if (!keys_)
+                current_->AddEntry(CIniEntry());
             return;
         }
+        if (keys_ && !keys_->Holds(parts.key, parts.keyLength))
+            return;
         const wchar_t* key;
         const wchar_t* value;
         if (inPlace) {
@@ -218,7 +270,7 @@ private:
     wchar_t* const end_;
     CIniReader& document_;
     CIniSection* current_ = nullptr;
-    wchar_t* const line_;
+    const CIniKeyFilter* const keys_;
 };
 
 // ---------------------------------------------------------------------------
@@ -281,9 +333,17 @@ void CIniSection::Rename(const wchar_t* name, size_t length)
 // ---------------------------------------------------------------------------
 // CIniReader
 
-bool CIniReader::Load(const wchar_t* path)
+bool CIniReader::Load(const wchar_t* path) { return LoadFile(path, nullptr); }
+
+bool CIniReader::Load(const wchar_t* path, const CIniKeyFilter& keys)
+{
+    return LoadFile(path, &keys);
+}
+
+bool CIniReader::LoadFile(const wchar_t* path, const CIniKeyFilter* keys)
 {
     Clear();
+    partial_ = keys != nullptr;
     path_.clear();
     if (!path || wcslen(path) > kMaxPathChars)
         return false;  // a path the field cannot hold is refused, not cut
@@ -314,20 +374,28 @@ bool CIniReader::Load(const wchar_t* path)
         throw std::bad_alloc();
     DWORD read = 0;
     if (ReadFile(file.Get(), text_.get(), size, &read, nullptr))
-        ParseFileText(read / sizeof(wchar_t));
+        ParseFileText(read / sizeof(wchar_t), keys);
     return true;
 }
 
-void CIniReader::Parse(const void* bytes, size_t size)
+void CIniReader::Parse(const void* bytes, size_t size) { ParseBytes(bytes, size, nullptr); }
+
+void CIniReader::Parse(const void* bytes, size_t size, const CIniKeyFilter& keys)
+{
+    ParseBytes(bytes, size, &keys);
+}
+
+void CIniReader::ParseBytes(const void* bytes, size_t size, const CIniKeyFilter* keys)
 {
     Clear();
+    partial_ = keys != nullptr;
     const size_t units = size / sizeof(wchar_t);
     if (!bytes || units == 0)
         return;
     if (!ReserveFileText(units))
         throw std::bad_alloc();
     std::memcpy(text_.get(), bytes, units * sizeof(wchar_t));
-    ParseFileText(units);
+    ParseFileText(units, keys);
 }
 
 bool CIniReader::ReserveFileText(size_t units)
@@ -343,12 +411,9 @@ bool CIniReader::ReserveFileText(size_t units)
     return true;
 }
 
-void CIniReader::ParseFileText(size_t units)
+void CIniReader::ParseFileText(size_t units, const CIniKeyFilter* keys)
 {
-    // The line buffer lives on the heap so a deep caller stack is not charged 4 KiB.
-    if (!lineBuffer_)
-        lineBuffer_.reset(new wchar_t[kLineMaxChars]);
-    IniLineParser parser(text_.get(), units, lineBuffer_.get(), *this);
+    IniLineParser parser(text_.get(), units, *this, keys);
     parser.Run();
 }
 
@@ -356,7 +421,8 @@ bool CIniReader::Save() { return SaveAs(path_.c_str()); }
 
 bool CIniReader::SaveAs(const wchar_t* path)
 {
-    if (!path || *path == L'\0')
+    // A partial document lacks lines of the file it came from.
+    if (!path || *path == L'\0' || partial_)
         return false;
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     try {
@@ -386,6 +452,8 @@ void CIniReader::Clear()
     spareSections_.swap(sections_);
     for (const std::unique_ptr<CIniSection>& section : spareSections_)
         section->Empty();
+    partial_ = false;
+    indexedSections_ = 0;
     textBlocks_.clear();
     textNext_ = nullptr;
     textRoom_ = 0;
@@ -423,11 +491,60 @@ const CIniSection* CIniReader::FindSection(const wchar_t* name) const
         return nullptr;
     // A name is looked up as it would be stored: cut to its field.
     const size_t length = wcsnlen(name, CIniSection::kMaxNameChars);
+    if (sections_.size() >= kIndexMinSections)
+        return FindIndexed(name, length);
     for (const auto& section : sections_) {
         if (EqualsNoCase(section->GetName(), section->GetNameLength(), name, length))
             return section.get();
     }
     return nullptr;
+}
+
+void CIniReader::IndexSections() const
+{
+    // Sections are only ever appended (or all cleared), so the index grows
+    // by the new ones while it has room, and is made afresh otherwise.
+    size_t first = indexedSections_;
+    if (first == 0 || sectionSlots_.size() < 2 * sections_.size()) {
+        size_t slots = 16;
+        while (slots < 2 * sections_.size())
+            slots *= 2;
+        sectionSlots_.assign(slots, 0);
+        first = 0;
+    }
+    const size_t mask = sectionSlots_.size() - 1;
+    for (size_t i = first; i < sections_.size(); ++i) {
+        const CIniSection& section = *sections_[i];
+        size_t slot = HashFolded(section.GetName(), section.GetNameLength()) & mask;
+        for (;; slot = (slot + 1) & mask) {
+            const uint32_t held = sectionSlots_[slot];
+            if (held == 0) {
+                sectionSlots_[slot] = static_cast<uint32_t>(i + 1);
+                break;
+            }
+            // The first section of a name is the one lookups find.
+            const CIniSection& other = *sections_[held - 1];
+            if (EqualsNoCase(other.GetName(), other.GetNameLength(), section.GetName(),
+                             section.GetNameLength()))
+                break;
+        }
+    }
+    indexedSections_ = sections_.size();
+}
+
+const CIniSection* CIniReader::FindIndexed(const wchar_t* name, size_t length) const
+{
+    if (indexedSections_ != sections_.size())
+        IndexSections();
+    const size_t mask = sectionSlots_.size() - 1;
+    for (size_t slot = HashFolded(name, length) & mask;; slot = (slot + 1) & mask) {
+        const uint32_t held = sectionSlots_[slot];
+        if (held == 0)
+            return nullptr;
+        const CIniSection* section = sections_[held - 1].get();
+        if (EqualsNoCase(section->GetName(), section->GetNameLength(), name, length))
+            return section;
+    }
 }
 
 const wchar_t* CIniReader::GetString(const wchar_t* section, const wchar_t* key) const

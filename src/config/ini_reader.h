@@ -1,10 +1,12 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "config/ini_entry.h"
+#include "config/ini_key_filter.h"
 
 namespace tn {
 
@@ -58,15 +60,24 @@ public:
     // Running out of memory throws std::bad_alloc (the document is then
     // empty or partly parsed, the path recorded).
     bool Load(const wchar_t* path);
+    // A partial load, for readers that ask a large file for a few keys: the
+    // same result and the same sections, but each section keeps only the
+    // entries whose key `keys` holds, so a lookup of one of those keys
+    // answers as on the whole document. Lines of other keys are not split.
+    // A partial document is never saved.
+    bool Load(const wchar_t* path, const CIniKeyFilter& keys);
     // Parses UTF-16LE bytes as Load does after reading a file.
     void Parse(const void* bytes, size_t size);
+    void Parse(const void* bytes, size_t size, const CIniKeyFilter& keys);
     bool Save();
-    // Writes the whole document atomically; false (old file kept) on any failure.
+    // Writes the whole document atomically; false (old file kept) on any
+    // failure, and for a partial document.
     bool SaveAs(const wchar_t* path);
     void Clear();
 
     // The first section whose name equals `name` (case rule of text_utils.h)
     // as it would be stored, cut to kMaxNameChars; null if none or null.
+    // Documents of many sections answer from a name index.
     CIniSection* FindSection(const wchar_t* name);
     const CIniSection* FindSection(const wchar_t* name) const;
     // The value of the first matching entry, or "" (never null). Valid until
@@ -88,12 +99,20 @@ public:
 private:
     friend class IniLineParser;
 
+    bool LoadFile(const wchar_t* path, const CIniKeyFilter* keys);
+    void ParseBytes(const void* bytes, size_t size, const CIniKeyFilter* keys);
+    // The index of sections_ by folded name, (re)built when the sections
+    // changed since; below kIndexMinSections a scan is cheaper.
+    static constexpr size_t kIndexMinSections = 8;
+    void IndexSections() const;
+    const CIniSection* FindIndexed(const wchar_t* name, size_t length) const;
+
     // Makes text_ hold at least `units` code units and one spare unit,
     // keeping the buffer when it is large enough. False when memory runs out.
     bool ReserveFileText(size_t units);
     // Parses the first `units` code units of text_: parsed entries point
     // into it.
-    void ParseFileText(size_t units);
+    void ParseFileText(size_t units, const CIniKeyFilter* keys);
     // Keeps a NUL-terminated copy of `length` characters for as long as the
     // document lives (until Clear); parsed entries point into these blocks.
     const wchar_t* StoreText(const wchar_t* text, size_t length);
@@ -101,6 +120,11 @@ private:
 
     std::vector<std::unique_ptr<CIniSection>> sections_;
     std::wstring path_;
+    bool partial_ = false;  // loaded with a key filter
+    // Open addressing: section index + 1 per slot, 0 for a free slot; its
+    // size a power of two at least twice the sections indexed.
+    mutable std::vector<uint32_t> sectionSlots_;
+    mutable size_t indexedSections_ = 0;
     // The file text, and how many code units its buffer holds. A document
     // that is loaded again (a search loads one file after another into one
     // reader) keeps the buffer, the emptied section objects with their entry
@@ -109,6 +133,7 @@ private:
     std::unique_ptr<wchar_t[]> text_;
     size_t textCapacity_ = 0;
     std::vector<std::unique_ptr<CIniSection>> spareSections_;
+    // Where a line of several pieces is joined; made at the first such line.
     std::unique_ptr<wchar_t[]> lineBuffer_;
     std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;
     wchar_t* textNext_ = nullptr;

@@ -25,7 +25,6 @@ StringList& StringList::operator=(const StringList& other)
     if (this != &other) {
         std::vector<std::wstring> copy(other.items_);
         items_.swap(copy);
-        index_.clear();
         indexed_ = false;
     }
     return *this;
@@ -33,14 +32,15 @@ StringList& StringList::operator=(const StringList& other)
 
 void StringList::Append(std::wstring text)
 {
-    if (!indexed_) {
-        items_.push_back(std::move(text));
+    items_.push_back(std::move(text));
+    if (!indexed_)
+        return;
+    if (slots_.size() >= 2 * items_.size()) {
+        IndexItem(items_.size() - 1);
         return;
     }
-    std::wstring key = FoldedCopy(text.data(), text.size());
-    items_.push_back(std::move(text));
     try {
-        ++index_[std::move(key)];
+        BuildIndex();  // a larger table
     } catch (...) {
         items_.pop_back();  // list and index stay in step
         throw;
@@ -49,43 +49,66 @@ void StringList::Append(std::wstring text)
 
 void StringList::RemoveAt(size_t index)
 {
-    if (indexed_) {
-        auto found = index_.find(FoldedCopy(items_[index].data(), items_[index].size()));
-        if (found != index_.end() && --found->second == 0)
-            index_.erase(found);
-    }
+    // Positions after it move: the index is made again when next asked.
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    indexed_ = false;
 }
 
 void StringList::Clear()
 {
     items_.clear();
-    index_.clear();
     indexed_ = false;
 }
 
 void StringList::BuildIndex() const
 {
-    std::unordered_map<std::wstring, size_t> index;
-    index.reserve(items_.size());
-    for (const std::wstring& item : items_)
-        ++index[FoldedCopy(item.data(), item.size())];
-    index_.swap(index);
+    size_t size = 2 * kIndexThreshold;
+    while (size < 2 * items_.size())
+        size *= 2;
+    indexed_ = false;
+    slots_.assign(size, 0);
+    for (size_t i = 0; i < items_.size(); ++i)
+        IndexItem(i);
     indexed_ = true;
+}
+
+void StringList::IndexItem(size_t position) const
+{
+    const std::wstring& item = items_[position];
+    const size_t mask = slots_.size() - 1;
+    for (size_t slot = HashFolded(item.data(), item.size()) & mask;; slot = (slot + 1) & mask) {
+        if (slots_[slot] == 0) {
+            slots_[slot] = static_cast<uint32_t>(position + 1);
+            return;
+        }
+        if (SameFolded(items_[slots_[slot] - 1], item.data(), item.size()))
+            return;
+    }
+}
+
+bool StringList::Scan(const wchar_t* text, size_t length) const
+{
+    for (const std::wstring& item : items_) {
+        if (SameFolded(item, text, length))
+            return true;
+    }
+    return false;
 }
 
 bool StringList::ContainsNoCase(const wchar_t* text, size_t length) const
 {
-    if (!indexed_ && items_.size() < kIndexThreshold) {
-        for (const std::wstring& item : items_) {
-            if (SameFolded(item, text, length))
-                return true;
-        }
-        return false;
-    }
-    if (!indexed_)
+    if (!indexed_) {
+        if (items_.size() < kIndexThreshold)
+            return Scan(text, length);
         BuildIndex();
-    return index_.find(FoldedCopy(text, length)) != index_.end();
+    }
+    const size_t mask = slots_.size() - 1;
+    for (size_t slot = HashFolded(text, length) & mask;; slot = (slot + 1) & mask) {
+        if (slots_[slot] == 0)
+            return false;
+        if (SameFolded(items_[slots_[slot] - 1], text, length))
+            return true;
+    }
 }
 
 }  // namespace tn

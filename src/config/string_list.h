@@ -1,7 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tn {
@@ -13,7 +13,9 @@ namespace tn {
 // Membership tests under the name case rule (ContainsNoCase) are answered
 // from a case-folded index once the list is long enough for a scan to
 // matter, so adding thousands of names uniquely stays linear overall. The
-// index is built on the first such test and kept in step by every change.
+// index is built on the first such test and kept in step by every change;
+// it is a table of positions that the list keeps when cleared, so a list
+// that is filled again allocates nothing for it.
 class StringList {
 public:
     StringList() = default;
@@ -41,10 +43,14 @@ private:
     static constexpr size_t kIndexThreshold = 16;
 
     void BuildIndex() const;
+    // Enters items_[position] unless an equal element is there already.
+    void IndexItem(size_t position) const;
+    bool Scan(const wchar_t* text, size_t length) const;
 
     std::vector<std::wstring> items_;
-    // Case-folded element -> number of elements that fold to it.
-    mutable std::unordered_map<std::wstring, size_t> index_;
+    // Open addressing: element position + 1 per slot, 0 for a free slot; a
+    // power of two at least twice the elements. Valid while indexed_.
+    mutable std::vector<uint32_t> slots_;
     mutable bool indexed_ = false;
 };
 

@@ -21,6 +21,16 @@ constexpr int kComponentTypeWithFile = 1;
 // A parent written as a pair of double quotes means "no parent".
 const wchar_t kNoParentQuotes[] = L"\"\"";
 
+// Sections and keys of a product description file.
+const wchar_t kVersionSection[] = L"Version";
+const wchar_t kHaveComposeSection[] = L"HaveCompose";
+const wchar_t kConflictKey[] = L"Conflict";
+const wchar_t kProductIdKey[] = L"ProductID";
+const wchar_t kAllKey[] = L"All";
+const wchar_t kParentKey[] = L"Parent";
+const wchar_t kResourceKey[] = L"Resource";
+const wchar_t kSupportOSKey[] = L"SupportOS";
+
 // The text after the last path separator; empty when the path ends in one.
 std::wstring FileNamePart(const wchar_t* path)
 {
@@ -56,7 +66,7 @@ int CProduct::LoadByName(const wchar_t* name, unsigned flags)
 int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags)
 {
     StringList names;
-    const int listed = LoadList(path, location, list, names);
+    const int listed = LoadList(path, location, list, nullptr, names);
     if (listed != kProductLoaded)
         return listed;
     for (const std::wstring& component : names) {
@@ -71,8 +81,12 @@ int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
 {
     if (!name)
         return kProductNoName;
+    // Of the file, only the lines of the keys asked here are split.
+    static const CIniKeyFilter kNameKeys{kConflictKey,  kProductIdKey, kAllKey,
+                                         kParentKey,    kResourceKey,  kSupportOSKey};
     StringList names;
-    const int listed = LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, names);
+    const int listed =
+        LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, &kNameKeys, names);
     if (listed != kProductLoaded)
         return listed;
     // AddComponent's steps without the object: the name it would take from
@@ -90,14 +104,14 @@ int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
                   : ComponentNameFromPath(
                         BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber)
                             .c_str());
-        if (Supported(ParseHex(sections_.GetString(objectName.c_str(), L"SupportOS"))))
+        if (Supported(ParseHex(Ini.GetString(objectName.c_str(), kSupportOSKey))))
             held.Append(objectName);
     }
     return kProductLoaded;
 }
 
 int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
-                       StringList& names)
+                       const CIniKeyFilter* keys, StringList& names)
 {
     if (!path)
         return kProductNoName;
@@ -113,28 +127,32 @@ int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* li
         name.erase(dot);
     Name = name;
 
-    const bool loaded = Ini.Load(path);
-    sections_.Rebuild(Ini);  // also after a failure: the document is empty then
-    if (!loaded)
+    if (!(keys ? Ini.Load(path, *keys) : Ini.Load(path)))
         return kProductFileNotLoaded;
-    Conflict = sections_.GetString(L"Version", L"Conflict");
-    ProductID = sections_.GetInt(L"Version", L"ProductID", 0);
+    Conflict = Ini.GetString(kVersionSection, kConflictKey);
+    ProductID = Ini.GetInt(kVersionSection, kProductIdKey, 0);
     ClearComponents();
+    windowsClass_ = 0;
 
     if (list && *list) {
         SplitList(list, names, L',', false);
         return kProductLoaded;
     }
-    const wchar_t* all = sections_.GetString(L"HaveCompose", L"All");
+    const wchar_t* all = Ini.GetString(kHaveComposeSection, kAllKey);
     if (!*all)
         return kProductNoComponents;
     ExpandComponentList(all, names);
     return kProductLoaded;
 }
 
-bool CProduct::Supported(uint32_t supportOS)
+bool CProduct::Supported(uint32_t supportOS) const
 {
-    return supportOS == 0 || (supportOS & GetWindowsVersionMask(nullptr)) != 0;
+    if (supportOS == 0)
+        return true;
+    // Every class holds a version bit, so 0 means "not read yet".
+    if (windowsClass_ == 0)
+        windowsClass_ = GetWindowsVersionMask(nullptr);
+    return (supportOS & windowsClass_) != 0;
 }
 
 int CProduct::AddComponent(const wchar_t* name, unsigned flags)
@@ -170,29 +188,29 @@ int CProduct::ReadComponentKeys(CComponent* component) const
         return 0;
     CComponent& c = *component;
     const wchar_t* section = c.Name.c_str();
-    c.Type = sections_.GetInt(section, L"Type", 0);
-    c.Update = sections_.GetInt(section, L"Update", 0);
-    c.Base = sections_.GetInt(section, L"Base", 0);
-    c.Hide = sections_.GetInt(section, L"Hide", 0);
-    c.LangGroup = sections_.GetInt(section, L"LangGroup", 0);
-    c.NewShow = sections_.GetInt(section, L"NewShow", 0);
-    c.MustUpdate = sections_.GetInt(section, L"MustUpdate", 0);
-    c.SupportOS = ParseHex(sections_.GetString(section, L"SupportOS"));
+    c.Type = Ini.GetInt(section, L"Type", 0);
+    c.Update = Ini.GetInt(section, L"Update", 0);
+    c.Base = Ini.GetInt(section, L"Base", 0);
+    c.Hide = Ini.GetInt(section, L"Hide", 0);
+    c.LangGroup = Ini.GetInt(section, L"LangGroup", 0);
+    c.NewShow = Ini.GetInt(section, L"NewShow", 0);
+    c.MustUpdate = Ini.GetInt(section, L"MustUpdate", 0);
+    c.SupportOS = ParseHex(Ini.GetString(section, kSupportOSKey));
     CopyToField(c.CatalogName, std::size(c.CatalogName), section);
-    CopyToField(c.Parent, std::size(c.Parent), sections_.GetString(section, L"Parent"));
-    CopyToField(c.Depends, std::size(c.Depends), sections_.GetString(section, L"Depends"));
-    CopyToField(c.Resource, std::size(c.Resource), sections_.GetString(section, L"Resource"));
+    CopyToField(c.Parent, std::size(c.Parent), Ini.GetString(section, kParentKey));
+    CopyToField(c.Depends, std::size(c.Depends), Ini.GetString(section, L"Depends"));
+    CopyToField(c.Resource, std::size(c.Resource), Ini.GetString(section, kResourceKey));
     for (size_t i = 0; i < kLanguageCount; ++i) {
         LanguageText& text = c.Texts[i];
         const std::wstring code = kLanguageCodes[i];
         CopyToField(text.Title, std::size(text.Title),
-                    sections_.GetString(section, (L"Title" + code).c_str()));
+                    Ini.GetString(section, (L"Title" + code).c_str()));
         CopyToField(text.Detail, std::size(text.Detail),
-                    sections_.GetString(section, (L"Detail" + code).c_str()));
+                    Ini.GetString(section, (L"Detail" + code).c_str()));
         ReplaceBarPairs(text.Detail);
     }
     // An empty parent names no section (not even one written as "[]").
-    if (c.Parent[0] && sections_.GetInt(c.Parent, L"LangGroup", 0) == 1)
+    if (c.Parent[0] && Ini.GetInt(c.Parent, L"LangGroup", 0) == 1)
         c.ParentLangGroup |= 1;
     return 1;
 }
@@ -216,10 +234,11 @@ int CProduct::AddParents(const wchar_t* name, StringList& names) const
     if (!name)
         return 0;
     // Each step adds a name not yet present, so the walk ends after at most
-    // as many steps as the file has Parent keys, loops included.
-    std::wstring current = name;
+    // as many steps as the file has Parent keys, loops included. The names
+    // point into the document, which does not change meanwhile.
+    const wchar_t* current = name;
     for (;;) {
-        const wchar_t* parent = sections_.GetString(current.c_str(), L"Parent");
+        const wchar_t* parent = Ini.GetString(current, kParentKey);
         if (!*parent || wcscmp(parent, kNoParentQuotes) == 0 || ListContains(names, parent))
             return 1;
         AddUnique(names, parent);
@@ -230,7 +249,7 @@ int CProduct::AddParents(const wchar_t* name, StringList& names) const
 int CProduct::AddResources(const wchar_t* name, StringList& names) const
 {
     StringList resources;
-    if (!name || SplitList(sections_.GetString(name, L"Resource"), resources, L',', false) == 0)
+    if (!name || SplitList(Ini.GetString(name, kResourceKey), resources, L',', false) == 0)
         return 0;
     for (const std::wstring& resource : resources) {
         AddUnique(names, resource.c_str());

@@ -5,7 +5,6 @@
 
 #include "config/component.h"
 #include "config/ini_reader.h"
-#include "config/ini_section_index.h"
 #include "config/string_list.h"
 #include "install/layout.h"
 
@@ -78,14 +77,16 @@ public:
     int ProductID = 0;
 
 private:
-    // Steps of Load before the components are added: the file read, the
-    // [Version] values, the component list. 0 or Load's error code.
-    int LoadList(const wchar_t* path, unsigned location, const wchar_t* list, StringList& names);
-    // Whether a component whose section holds this SupportOS is kept.
-    static bool Supported(uint32_t supportOS);
+    // Steps of Load before the components are added: the file read (whole,
+    // or only the lines of the keys `keys` holds), the [Version] values, the
+    // component list. 0 or Load's error code.
+    int LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
+                 const CIniKeyFilter* keys, StringList& names);
+    // Whether a component whose section holds this SupportOS is kept on the
+    // running Windows (its class is read once per load).
+    bool Supported(uint32_t supportOS) const;
 
-    // Lookups into Ini by section name, built once the file is read.
-    CIniSectionIndex sections_;
+    mutable uint32_t windowsClass_ = 0;  // 0 until read
 };
 
 // The first component whose Name equals `name` (ASCII letters folded); null

@@ -13,6 +13,11 @@ namespace {
 
 enum class InstalledList { Products, Components };
 
+// The [Version] keys the queries read from description files.
+const wchar_t kVersionSection[] = L"Version";
+const wchar_t kPathKey[] = L"Path";
+const wchar_t kProductIdKey[] = L"ProductID";
+
 // CreateLocalInstall answers null only when memory runs out. The queries end
 // then, as on any other allocation failure, rather than answer as if no
 // product or component were installed.
@@ -40,9 +45,9 @@ std::wstring GetComponentInstallDir(const wchar_t* component, const wchar_t* suf
     if (!component)
         return std::wstring();
     CIniReader ini;
-    if (!ini.Load(GetComposeFilePath(component).c_str()))
+    if (!ini.Load(GetComposeFilePath(component).c_str(), CIniKeyFilter{kPathKey}))
         return std::wstring();
-    std::wstring tail = ini.GetString(L"Version", L"Path");
+    std::wstring tail = ini.GetString(kVersionSection, kPathKey);
     if (!tail.empty())
         tail += L'\\';  // also after a Path that ends in one
     if (suffix)
@@ -99,9 +104,9 @@ int ReadProductId(const wchar_t* product)
     if (!product)
         return 0;
     CIniReader ini;
-    if (!ini.Load(GetProductFilePath(product).c_str()))
+    if (!ini.Load(GetProductFilePath(product).c_str(), CIniKeyFilter{kProductIdKey}))
         return 0;
-    return ini.GetInt(L"Version", L"ProductID", 0);
+    return ini.GetInt(kVersionSection, kProductIdKey, 0);
 }
 
 bool IsComponentInstalled(const wchar_t* component)

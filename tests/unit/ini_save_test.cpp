@@ -166,6 +166,16 @@ TEST(IniSave, FailureKeepsTarget)
     CloseHandle(holder);
     EXPECT_EQ(before, tntest::ReadBytes(busy));
     EXPECT_EQ(2u, FolderContent(dir.Path()).size());
+
+    // A document loaded partially (only some keys) would write back a file
+    // without the others: it is never saved, and a full load saves again.
+    CIniReader partial;
+    ASSERT_TRUE(partial.Load(busy.c_str(), tn::CIniKeyFilter{L"other"}));
+    EXPECT_TRUE(partial.SetString(L"Old", L"other", L"2"));
+    EXPECT_FALSE(partial.Save());
+    EXPECT_EQ(before, tntest::ReadBytes(busy));
+    ASSERT_TRUE(partial.Load(busy.c_str()));
+    EXPECT_TRUE(partial.Save());
 }
 
 TEST(IniSave, LongTargetPath)
