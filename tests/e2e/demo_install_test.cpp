@@ -285,6 +285,25 @@ TEST_F(DemoInstall, AnswersEveryExportAtTwoWindowsVersions)
     }
 }
 
+// Code built by other compilers calls with only 4-byte stack alignment on
+// 32-bit Windows; the SSE2 line scan must not rely on more. Every export
+// answers as it does when called with an aligned stack.
+TEST_F(DemoInstall, AnswersAlikeWithTheStackOffFromAlignment)
+{
+#if !defined(__i386__)
+    GTEST_SKIP() << "stack alignment of 4 bytes is a 32-bit x86 calling convention";
+#else
+    WineVersion set(L"win7");
+    const std::vector<Call> calls = Calls(true);
+    for (const wchar_t* offset : {L"4", L"8", L"12", L"0"}) {
+        std::vector<Call> offsetCalls{{std::wstring(L"stack|") + offset,
+                                       std::wstring(L"stack ") + offset}};
+        offsetCalls.insert(offsetCalls.end(), calls.begin(), calls.end());
+        Check(offsetCalls, tntest::ToUtf8(offset).c_str());
+    }
+#endif
+}
+
 TEST_F(DemoInstall, InstallIniMissingLeavesTheProductQueriesEmpty)
 {
     DeleteFileW((root_ + L"Install\\install.ini").c_str());

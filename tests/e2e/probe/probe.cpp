@@ -7,6 +7,11 @@
 //   regdel|Name            delete such a value
 //   osver                  print what GetVersionExW and IsWow64Process say:
 //                          "os=<platform>.<major>.<minor> sp=<n> wow64=<0|1>"
+//   stack|N                (32-bit x86) make the following calls on a thread
+//                          of their own with the stack pointer N bytes above
+//                          a 16-byte boundary at the call, as code built by
+//                          compilers that keep only 4-byte alignment calls;
+//                          prints "stack N"
 // One output line per call: "ret=<result>" and, for each buffer or pointer
 // argument in order, " b=<text>" or " p=<value>". A buffer still holding its
 // fill shows <untouched>; a buffer without a terminator shows <unterminated>;
@@ -21,9 +26,45 @@
 
 #include "invoke_export.h"
 
+#if defined(__i386__)
+// uintptr_t tn_call_with_stack_offset(proc, args, count, offset): copies the
+// `count` arguments to a frame placed so that the stack pointer at the call
+// is `offset` bytes above a 16-byte boundary, calls the WINAPI function
+// `proc` (which removes its arguments) and returns its result.
+extern "C" uintptr_t tn_call_with_stack_offset(const void* proc, const uintptr_t* args,
+                                               unsigned count, unsigned offset);
+asm(".text\n"
+    ".globl _tn_call_with_stack_offset\n"
+    "_tn_call_with_stack_offset:\n"
+    "    pushl %ebp\n"
+    "    movl %esp, %ebp\n"
+    "    pushl %esi\n"
+    "    pushl %edi\n"
+    "    movl 16(%ebp), %ecx\n"       // count
+    "    movl 12(%ebp), %esi\n"       // args
+    "    leal 0(,%ecx,4), %edx\n"
+    "    movl %esp, %eax\n"
+    "    subl %edx, %eax\n"
+    "    subl $16, %eax\n"
+    "    andl $-16, %eax\n"
+    "    addl 20(%ebp), %eax\n"       // + offset: below the saved registers
+    "    movl %eax, %esp\n"
+    "    movl %eax, %edi\n"
+    "    cld\n"
+    "    rep movsl\n"
+    "    call *8(%ebp)\n"
+    "    leal -8(%ebp), %esp\n"
+    "    popl %edi\n"
+    "    popl %esi\n"
+    "    popl %ebp\n"
+    "    ret\n");
+#endif
+
 namespace {
 
 constexpr wchar_t kFill = 0xFFEE;
+// The stack offset of `stack|N`; negative: calls are made as usual.
+int g_stackOffset = -1;
 constexpr size_t kGuard = 64;
 constexpr int kIntFill = int(0xDEADBEEF);
 
@@ -100,6 +141,39 @@ void PrintOsVersion()
           std::to_wstring(info.wServicePackMajor) + L" wow64=" + std::to_wstring(wow64 ? 1 : 0));
 }
 
+#if defined(__i386__)
+struct OffsetCall {
+    FARPROC proc;
+    const std::vector<uintptr_t>* args;
+    uintptr_t result;
+};
+
+DWORD WINAPI CallWithStackOffset(void* parameter)
+{
+    auto* call = static_cast<OffsetCall*>(parameter);
+    call->result = tn_call_with_stack_offset(reinterpret_cast<const void*>(call->proc),
+                                             call->args->data(), unsigned(call->args->size()),
+                                             unsigned(g_stackOffset));
+    return 0;
+}
+#endif
+
+uintptr_t Invoke(FARPROC proc, const std::vector<uintptr_t>& args)
+{
+#if defined(__i386__)
+    if (g_stackOffset >= 0) {
+        OffsetCall call{proc, &args, 0};
+        HANDLE thread = CreateThread(nullptr, 0, CallWithStackOffset, &call, 0, nullptr);
+        if (thread) {
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+            return call.result;
+        }
+    }
+#endif
+    return tntest::InvokeExport(proc, args);
+}
+
 void Call(HMODULE dll, const std::vector<std::wstring>& fields)
 {
     const int ordinal = _wtoi(fields[0].c_str());
@@ -137,7 +211,7 @@ void Call(HMODULE dll, const std::vector<std::wstring>& fields)
         }
     }
     // Every result is 32 bits wide; a LANGID comes back in the low 16.
-    int32_t result = static_cast<int32_t>(tntest::InvokeExport(proc, raw));
+    int32_t result = static_cast<int32_t>(Invoke(proc, raw));
     if (ordinal == 15)
         result &= 0xFFFF;
     std::wstring line = L"ret=" + std::to_wstring(result);
@@ -170,6 +244,10 @@ int wmain(int argc, wchar_t** argv)
             Print(SetDllDirectoryW(fields[1].c_str()) ? L"dlldir" : L"dlldir failed");
         else if (fields[0] == L"osver")
             PrintOsVersion();
+        else if (fields[0] == L"stack" && fields.size() >= 2) {
+            g_stackOffset = _wtoi(fields[1].c_str());
+            Print(L"stack " + fields[1]);
+        }
         else
             Call(dll, fields);
     }
