@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,69 @@ double Now()
     return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-void WriteText(const std::wstring& path, const std::wstring& text)
-{
-    MakeParentDirs(path);
-    WriteFileBytes(path, Utf16Bytes(text, true, true));
-}
+// A UTF-16LE file with its byte-order mark, written piece by piece with LF
+// as CR LF, so that a file larger than the memory of a 32-bit process can be
+// made; only a small buffer is held.
+class TextFile {
+public:
+    explicit TextFile(const std::wstring& path)
+    {
+        MakeParentDirs(path);
+        file_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        Put(0xFEFF);
+    }
+    ~TextFile()
+    {
+        Flush();
+        if (file_ != INVALID_HANDLE_VALUE)
+            CloseHandle(file_);
+    }
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    TextFile& operator<<(const std::wstring& text)
+    {
+        for (wchar_t c : text) {
+            if (c == L'\n')
+                Put(L'\r');
+            Put(c);
+        }
+        return *this;
+    }
+    // The same character `count` times.
+    void Repeat(wchar_t c, size_t count)
+    {
+        for (size_t i = 0; i < count; ++i)
+            Put(c);
+    }
+    // Code units of the text written so far (CR LF counts two).
+    uint64_t Units() const { return units_; }
+
+private:
+    static constexpr size_t kBufferBytes = 1 << 20;
+
+    void Put(wchar_t c)
+    {
+        buffer_ += char(c & 0xFF);
+        buffer_ += char((c >> 8) & 0xFF);
+        ++units_;
+        if (buffer_.size() >= kBufferBytes)
+            Flush();
+    }
+    void Flush()
+    {
+        DWORD written = 0;
+        if (!buffer_.empty() && file_ != INVALID_HANDLE_VALUE)
+            WriteFile(file_, buffer_.data(), DWORD(buffer_.size()), &written, nullptr);
+        buffer_.clear();
+    }
+
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    std::string buffer_;
+    uint64_t units_ = 0;
+};
+
+void WriteText(const std::wstring& path, const std::wstring& text) { TextFile(path) << text; }
 
 // One tree per measurement, below the work folder, set as the install
 // directory for the call.
@@ -57,11 +116,19 @@ public:
     const std::wstring& Root() const { return root_; }
     void Compose(const std::wstring& name, const std::wstring& text) const
     {
-        WriteText(root_ + L"Install\\Compose\\" + name + L".ini", text);
+        WriteText(ComposePath(name), text);
+    }
+    std::wstring ComposePath(const std::wstring& name) const
+    {
+        return root_ + L"Install\\Compose\\" + name + L".ini";
+    }
+    std::wstring ProductPath(const std::wstring& name) const
+    {
+        return root_ + L"Install\\Product\\" + name + L".ini";
     }
     void Product(const std::wstring& name, const std::wstring& text) const
     {
-        WriteText(root_ + L"Install\\Product\\" + name + L".ini", text);
+        WriteText(ProductPath(name), text);
     }
     void InstallIni(const std::wstring& text) const { WriteText(root_ + L"Install\\install.ini", text); }
 
@@ -77,6 +144,17 @@ struct Timed {
     std::wstring answer;
 };
 
+// Set when an allocation fails (the new handler below): an export that
+// runs out of memory answers its failure value, which alone would read as
+// "not found".
+bool g_outOfMemory = false;
+
+void NoteOutOfMemory()
+{
+    g_outOfMemory = true;
+    throw std::bad_alloc();
+}
+
 // The call's time (the better of two runs, the file cache warm) and answer.
 Timed TimeCall(const std::wstring& callText)
 {
@@ -84,11 +162,12 @@ Timed TimeCall(const std::wstring& callText)
     const ExportCall call = ParseCall(callText);
     Timed best{1e300, L""};
     for (int run = 0; run < 2; ++run) {
+        g_outOfMemory = false;
         const double start = Now();
         const CallOutcome outcome = RunCall(exports, call);
         const double ms = Now() - start;
         if (ms < best.ms)
-            best = {ms, outcome.Line()};
+            best = {ms, outcome.Line() + (g_outOfMemory ? L" (out of memory)" : L"")};
     }
     return best;
 }
@@ -105,22 +184,41 @@ void Report(const char* experiment, const std::string& size, const Timed& timed,
 
 std::string Count(size_t n) { return std::to_string(n); }
 
+// Runs one step of an experiment. A step whose own work (making the tree,
+// or a whole-component load, which is not an export) runs out of memory is
+// reported as such and the experiment goes on; an export that runs out of
+// memory answers its failure value, which is reported as its answer.
+template <class Step>
+void Guarded(const char* experiment, const std::string& size, Step step)
+{
+    try {
+        step();
+    } catch (const std::bad_alloc&) {
+        std::printf("%-26s %-28s %13s  out of memory\n", experiment, size.c_str(), "");
+        std::fflush(stdout);
+    }
+}
+
 // A component file of about `megabytes`, its records in one section; the
 // record asked for is the last line.
 void LargestFile(const std::wstring& work, const std::vector<size_t>& sizes)
 {
     for (size_t megabytes : sizes) {
-        Tree tree(work, L"big");
-        std::wstring text = L"[Version]\nPath=P\n[HaveSection]\nBig=Files\n[Files]\n";
-        const size_t units = megabytes * 1024 * 1024 / 2;
-        text.reserve(units + 256);
-        for (size_t i = 0; text.size() < units; ++i)
-            text += L"f" + std::to_wstring(i) + L".dll=src," + kRecordTail + L"\n";
-        text += L"target.dll=src,bin" + kRecordTail + L"\n";
-        tree.Compose(L"Big", text);
-        tree.InstallIni(L"[InstallCompose]\nComposeList=Big\n");
-        Report("largest file", Count(megabytes) + " MB", TimeCall(L"5|b:260|i:260|s:Big|s:target.dll|n"));
-        Report("", "  (search of installed)", TimeCall(L"18|b:260|i:260|s:target.dll|b:512"));
+        Guarded("largest file", Count(megabytes) + " MB", [&] {
+            Tree tree(work, L"big");
+            {
+                TextFile file(tree.ComposePath(L"Big"));
+                file << L"[Version]\nPath=P\n[HaveSection]\nBig=Files\n[Files]\n";
+                const uint64_t units = uint64_t(megabytes) * 1024 * 1024 / 2;
+                for (size_t i = 0; file.Units() < units; ++i)
+                    file << L"f" + std::to_wstring(i) + L".dll=src," + kRecordTail + L"\n";
+                file << L"target.dll=src,bin" + kRecordTail + L"\n";
+            }
+            tree.InstallIni(L"[InstallCompose]\nComposeList=Big\n");
+            Report("largest file", Count(megabytes) + " MB",
+                   TimeCall(L"5|b:260|i:260|s:Big|s:target.dll|n"));
+            Report("", "  (search of installed)", TimeCall(L"18|b:260|i:260|s:target.dll|b:512"));
+        });
     }
 }
 
@@ -129,11 +227,17 @@ void LargestFile(const std::wstring& work, const std::vector<size_t>& sizes)
 void LongestLine(const std::wstring& work, const std::vector<size_t>& lengths)
 {
     for (size_t length : lengths) {
-        Tree tree(work, L"line");
-        tree.Compose(L"Line", L"[Version]\nPath=P\n[HaveSection]\nLine=Files\n[Files]\nlong.dll=src,bin," +
-                                  std::wstring(length, L'x') + L"\nafter.dll=src,bin" + kRecordTail + L"\n");
-        Report("longest line", Count(length) + " characters",
-               TimeCall(L"5|b:260|i:260|s:Line|s:after.dll|n"));
+        Guarded("longest line", Count(length) + " characters", [&] {
+            Tree tree(work, L"line");
+            {
+                TextFile file(tree.ComposePath(L"Line"));
+                file << L"[Version]\nPath=P\n[HaveSection]\nLine=Files\n[Files]\nlong.dll=src,bin,";
+                file.Repeat(L'x', length);
+                file << L"\nafter.dll=src,bin" + kRecordTail + L"\n";
+            }
+            Report("longest line", Count(length) + " characters",
+                   TimeCall(L"5|b:260|i:260|s:Line|s:after.dll|n"));
+        });
     }
 }
 
@@ -141,14 +245,18 @@ void LongestLine(const std::wstring& work, const std::vector<size_t>& lengths)
 void ParentChain(const std::wstring& work, const std::vector<size_t>& depths)
 {
     for (size_t depth : depths) {
-        Tree tree(work, L"chain");
-        std::wstring text = L"[Version]\nProductID=7\n[HaveCompose]\nAll=A0\n";
-        for (size_t i = 0; i < depth; ++i)
-            text += L"[A" + std::to_wstring(i) + L"]\nParent=A" + std::to_wstring(i + 1) + L"\n";
-        tree.Product(L"P", text);
-        tree.InstallIni(L"[InstallProduct]\nProductList=P\n");
-        Report("parent chain", Count(depth) + " parents",
-               TimeCall(L"7|b:260|i:260|s:A" + std::to_wstring(depth) + L"|i:1"));
+        Guarded("parent chain", Count(depth) + " parents", [&] {
+            Tree tree(work, L"chain");
+            {
+                TextFile file(tree.ProductPath(L"P"));
+                file << L"[Version]\nProductID=7\n[HaveCompose]\nAll=A0\n";
+                for (size_t i = 0; i < depth; ++i)
+                    file << L"[A" + std::to_wstring(i) + L"]\nParent=A" + std::to_wstring(i + 1) + L"\n";
+            }
+            tree.InstallIni(L"[InstallProduct]\nProductList=P\n");
+            Report("parent chain", Count(depth) + " parents",
+                   TimeCall(L"7|b:260|i:260|s:A" + std::to_wstring(depth) + L"|i:1"));
+        });
     }
 }
 
@@ -258,17 +366,22 @@ void ListedSections(const std::wstring& work, const std::vector<size_t>& counts)
 void ComponentRecords(const std::wstring& work, const std::vector<size_t>& counts)
 {
     for (size_t count : counts) {
-        Tree tree(work, L"records");
-        std::wstring text = L"[Version]\nPath=P\n[HaveSection]\nR=Files\n[Files]\n";
-        for (size_t i = 0; i < count; ++i)
-            text += L"f" + std::to_wstring(i) + L".dll=src," + kRecordTail + L"\n";
-        tree.Compose(L"R", text);
-        tn::CComponent component(tn::GetComposeFilePath(L"R").c_str());
-        const double start = Now();
-        const int code = component.Load();
-        Report("records of CComponent::Load", Count(count) + " records",
-               {Now() - start, L"code=" + std::to_wstring(code) + L" entries=" +
-                                   std::to_wstring(component.Entries.size())});
+        Guarded("records of CComponent::Load", Count(count) + " records", [&] {
+            Tree tree(work, L"records");
+            {
+                TextFile file(tree.ComposePath(L"R"));
+                file << L"[Version]\nPath=P\n[HaveSection]\nR=Files\n[Files]\n";
+                for (size_t i = 0; i < count; ++i)
+                    file << L"f" + std::to_wstring(i) + L".dll=src," + kRecordTail + L"\n";
+            }
+            // Not an export: running out of memory here throws std::bad_alloc.
+            auto component = std::make_unique<tn::CComponent>(tn::GetComposeFilePath(L"R").c_str());
+            const double start = Now();
+            const int code = component->Load();
+            Report("records of CComponent::Load", Count(count) + " records",
+                   {Now() - start, L"code=" + std::to_wstring(code) + L" entries=" +
+                                       std::to_wstring(component->Entries.size())});
+        });
     }
 }
 
@@ -278,6 +391,7 @@ void ComponentRecords(const std::wstring& work, const std::vector<size_t>& count
 int wmain(int argc, wchar_t** argv)
 {
     using namespace tnrobust;
+    std::set_new_handler(NoteOutOfMemory);
     bool quick = false;
     std::wstring work;
     std::wstring only;
