@@ -35,17 +35,23 @@ constexpr wchar_t kCloseBracket = L']';
 constexpr wchar_t kKeySeparator = L'=';
 
 const wchar_t kEmptyText[] = L"";
+// Sections a document makes room for when it gets its first one.
+constexpr size_t kFirstSectionRoom = 8;
 // Entries a section makes room for when it gets its first one.
 constexpr size_t kFirstEntryRoom = 16;
 // Entry texts are kept in blocks of at least this many characters.
 constexpr size_t kTextBlockMinChars = 4096;
 
-// A section name as stored: cut to its field, then trimmed.
-std::wstring MakeSectionName(const wchar_t* text, size_t length)
+// A section name as stored: cut to its field, then trimmed of blanks.
+void TrimSectionName(const wchar_t*& name, size_t& length)
 {
-    std::wstring name(text, std::min(length, CIniSection::kMaxNameChars));
-    Trim(name);
-    return name;
+    length = std::min(length, CIniSection::kMaxNameChars);
+    while (length > 0 && *name == kBlank) {
+        ++name;
+        --length;
+    }
+    while (length > 0 && name[length - 1] == kBlank)
+        --length;
 }
 
 // Lines as written by SaveAs: code units followed by CR LF.
@@ -98,14 +104,16 @@ private:
     {
         if (next_ == end_ || *next_ == kOpenBracket || (current_ && !keys_))
             return false;
+        // Only a line of one piece is stepped over: nothing past the piece
+        // is looked at, so a long run without line feeds costs one pass.
+        wchar_t* const limit = next_ + std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
         if (current_) {
             const wchar_t* first = next_;
-            while (first != end_ && (*first == kBlank || *first == kTab))
+            while (first != limit && (*first == kBlank || *first == kTab))
                 ++first;
-            if (first != end_ && keys_->MayBegin(*first))
+            if (first == limit || keys_->MayBegin(*first))
                 return false;
         }
-        wchar_t* const limit = next_ + std::min(static_cast<size_t>(end_ - next_), kPieceMaxChars);
         wchar_t* const lineFeed = FindEither(next_, limit, kLF, kLF);
         if (lineFeed == limit || lineFeed + 1 == end_)
             return false;  // a longer line, or the last one: read as usual
@@ -211,12 +219,12 @@ private:
         if (length == 0 || line[0] == kCR)
             return;
         if (line[0] == kOpenBracket)
-            StartSection(line + 1, length - 1);
+            StartSection(line + 1, length - 1, inPlace);
         else if (current_)
             AddEntry(line, length, inPlace);
     }
 
-    void StartSection(const wchar_t* name, size_t length)
+    void StartSection(const wchar_t* name, size_t length, bool inPlace)
     {
         length = std::min(length, CIniSection::kMaxNameChars);
         const size_t n = length;
@@ -224,17 +232,7 @@ private:
             length = n - 1;
         if (n >= 2 && (name[n - 2] == kCloseBracket || name[n - 2] == kCR))
             length = n - 2;
-        std::vector<std::unique_ptr<CIniSection>>& spare = document_.spareSections_;
-        std::unique_ptr<CIniSection> section;
-        if (spare.empty()) {
-            section = std::make_unique<CIniSection>(MakeSectionName(name, length).c_str());
-        } else {
-            section = std::move(spare.back());
-            spare.pop_back();
-            section->Rename(name, length);
-        }
-        current_ = section.get();
-        document_.sections_.push_back(std::move(section));
+        current_ = &document_.AddSection(name, length, inPlace);
     }
 
     void AddEntry(wchar_t* line, size_t length, bool inPlace)
@@ -276,11 +274,6 @@ private:
 // ---------------------------------------------------------------------------
 // CIniSection
 
-CIniSection::CIniSection(const wchar_t* name)
-    : name_(name ? MakeSectionName(name, wcslen(name)) : std::wstring())
-{
-}
-
 const CIniEntry* CIniSection::GetEntryAt(size_t index) const
 {
     return index < entries_.size() ? &entries_[index] : nullptr;
@@ -320,14 +313,9 @@ void CIniSection::AddEntry(CIniEntry entry)
 
 void CIniSection::Empty()
 {
-    name_.clear();
+    name_ = kEmptyText;
+    nameLength_ = 0;
     entries_.clear();
-}
-
-void CIniSection::Rename(const wchar_t* name, size_t length)
-{
-    name_.assign(name, std::min(length, kMaxNameChars));
-    Trim(name_);
 }
 
 // ---------------------------------------------------------------------------
@@ -447,13 +435,14 @@ bool CIniReader::SaveAs(const wchar_t* path)
 void CIniReader::Clear()
 {
     // The sections go first (their entries point into the text) and are
-    // kept, emptied, for the next parse; swapping allocates nothing.
-    spareSections_.clear();
-    spareSections_.swap(sections_);
-    for (const std::unique_ptr<CIniSection>& section : spareSections_)
-        section->Empty();
+    // kept, emptied, for the next parse.
+    sections_.clear();
+    for (size_t i = 0; i < sectionsUsed_; ++i)
+        sectionStore_[i].Empty();
+    sectionsUsed_ = 0;
     partial_ = false;
     indexedSections_ = 0;
+    lastFound_ = nullptr;
     textBlocks_.clear();
     textNext_ = nullptr;
     textRoom_ = 0;
@@ -493,9 +482,9 @@ const CIniSection* CIniReader::FindSection(const wchar_t* name) const
     const size_t length = wcsnlen(name, CIniSection::kMaxNameChars);
     if (sections_.size() >= kIndexMinSections)
         return FindIndexed(name, length);
-    for (const auto& section : sections_) {
+    for (const CIniSection* section : sections_) {
         if (EqualsNoCase(section->GetName(), section->GetNameLength(), name, length))
-            return section.get();
+            return section;
     }
     return nullptr;
 }
@@ -534,6 +523,10 @@ void CIniReader::IndexSections() const
 
 const CIniSection* CIniReader::FindIndexed(const wchar_t* name, size_t length) const
 {
+    // Readers tend to ask one section for several keys in a row.
+    if (lastFound_ &&
+        EqualsNoCase(lastFound_->GetName(), lastFound_->GetNameLength(), name, length))
+        return lastFound_;
     if (indexedSections_ != sections_.size())
         IndexSections();
     const size_t mask = sectionSlots_.size() - 1;
@@ -541,9 +534,9 @@ const CIniSection* CIniReader::FindIndexed(const wchar_t* name, size_t length) c
         const uint32_t held = sectionSlots_[slot];
         if (held == 0)
             return nullptr;
-        const CIniSection* section = sections_[held - 1].get();
+        const CIniSection* section = sections_[held - 1];
         if (EqualsNoCase(section->GetName(), section->GetNameLength(), name, length))
-            return section;
+            return lastFound_ = section;
     }
 }
 
@@ -570,18 +563,41 @@ bool CIniReader::SetString(const wchar_t* section, const wchar_t* key, const wch
             found->AddEntry(CIniEntry::FromKeyValue(key, value));
             return true;
         }
-        auto added = std::make_unique<CIniSection>(section);
-        added->AddEntry(CIniEntry::FromKeyValue(key, value));
-        sections_.push_back(std::move(added));
+        // The entry is made first, so a failure leaves no empty section.
+        CIniEntry entry = CIniEntry::FromKeyValue(key, value);
+        AddSection(section, wcslen(section), false).AddEntry(std::move(entry));
         return true;
     } catch (const std::bad_alloc&) {
         return false;  // the document is as it was
     }
 }
 
+CIniSection& CIniReader::AddSection(const wchar_t* name, size_t length, bool nameInPlace)
+{
+    TrimSectionName(name, length);
+    // Room first, so that running out of memory changes nothing.
+    if (sections_.size() == sections_.capacity())
+        sections_.reserve(std::max<size_t>(kFirstSectionRoom, 2 * sections_.size()));
+    if (sectionsUsed_ == sectionStore_.size())
+        sectionStore_.emplace_back();
+    if (nameInPlace) {
+        // The name ends at or before the end of its line: on the closing
+        // bracket, a blank, a comment, the line feed already read, or the
+        // spare unit after the text.
+        const_cast<wchar_t*>(name)[length] = L'\0';
+    } else {
+        name = StoreText(name, length);
+    }
+    CIniSection& section = sectionStore_[sectionsUsed_++];
+    section.name_ = name;
+    section.nameLength_ = length;
+    sections_.push_back(&section);
+    return section;
+}
+
 const CIniSection* CIniReader::GetSectionAt(size_t index) const
 {
-    return index < sections_.size() ? sections_[index].get() : nullptr;
+    return index < sections_.size() ? sections_[index] : nullptr;
 }
 
 }  // namespace tn

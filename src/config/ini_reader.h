@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,13 +12,18 @@
 namespace tn {
 
 // One [section] of an INI document: its name and its entries in file order.
+// Sections are made and owned by their document, which also keeps the text
+// of their names.
 class CIniSection {
 public:
     static constexpr size_t kMaxNameChars = 127;
 
-    explicit CIniSection(const wchar_t* name);
-    const wchar_t* GetName() const { return name_.c_str(); }
-    size_t GetNameLength() const { return name_.size(); }
+    CIniSection() = default;
+    CIniSection(const CIniSection&) = delete;
+    CIniSection& operator=(const CIniSection&) = delete;
+
+    const wchar_t* GetName() const { return name_; }
+    size_t GetNameLength() const { return nameLength_; }
     size_t GetEntryCount() const { return entries_.size(); }
     // Null when the index is not below the count.
     const CIniEntry* GetEntryAt(size_t index) const;
@@ -30,13 +36,12 @@ public:
 private:
     friend class CIniReader;
     friend class IniLineParser;
-    // Empties the section for its next use, keeping the storage of its name
-    // and of its entry array.
+    // Empties the section for its next use, keeping its entry array.
     void Empty();
-    // Names the emptied section as the constructor names a new one.
-    void Rename(const wchar_t* name, size_t length);
 
-    std::wstring name_;
+    // NUL-terminated, held by the document.
+    const wchar_t* name_ = L"";
+    size_t nameLength_ = 0;
     std::vector<CIniEntry> entries_;
 };
 
@@ -94,6 +99,7 @@ public:
 
     const wchar_t* GetPath() const { return path_.c_str(); }
     size_t GetSectionCount() const { return sections_.size(); }
+    // Null when the index is not below the count.
     const CIniSection* GetSectionAt(size_t index) const;
 
 private:
@@ -106,6 +112,11 @@ private:
     static constexpr size_t kIndexMinSections = 8;
     void IndexSections() const;
     const CIniSection* FindIndexed(const wchar_t* name, size_t length) const;
+    // Appends a section named by the first `length` units of `name`, cut to
+    // a section name's length and trimmed. With `nameInPlace` the name is
+    // `name` is in the document's own text, and is terminated and kept
+    // there; otherwise it is copied into the document's storage.
+    CIniSection& AddSection(const wchar_t* name, size_t length, bool nameInPlace);
 
     // Makes text_ hold at least `units` code units and one spare unit,
     // keeping the buffer when it is large enough. False when memory runs out.
@@ -118,21 +129,28 @@ private:
     const wchar_t* StoreText(const wchar_t* text, size_t length);
     void ReserveText(size_t chars);
 
-    std::vector<std::unique_ptr<CIniSection>> sections_;
+    // The sections in file order. Their objects live in sectionStore_, whose
+    // first sectionsUsed_ are in use; the rest are emptied ones kept with
+    // their entry arrays for the next load, so that loading one file after
+    // another into a reader makes no new objects.
+    std::vector<CIniSection*> sections_;
+    std::deque<CIniSection> sectionStore_;
+    size_t sectionsUsed_ = 0;
     std::wstring path_;
     bool partial_ = false;  // loaded with a key filter
     // Open addressing: section index + 1 per slot, 0 for a free slot; its
     // size a power of two at least twice the sections indexed.
     mutable std::vector<uint32_t> sectionSlots_;
     mutable size_t indexedSections_ = 0;
+    // The section the index found last (the first of its name).
+    mutable const CIniSection* lastFound_ = nullptr;
     // The file text, and how many code units its buffer holds. A document
     // that is loaded again (a search loads one file after another into one
-    // reader) keeps the buffer, the emptied section objects with their entry
-    // arrays and the parser's line buffer, so a load allocates only where a
-    // file is larger than every one before it.
+    // reader) keeps the buffer, the section objects and the parser's line
+    // buffer, so a load allocates only where a file is larger than every one
+    // before it.
     std::unique_ptr<wchar_t[]> text_;
     size_t textCapacity_ = 0;
-    std::vector<std::unique_ptr<CIniSection>> spareSections_;
     // Where a line of several pieces is joined; made at the first such line.
     std::unique_ptr<wchar_t[]> lineBuffer_;
     std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;

@@ -31,6 +31,10 @@ const wchar_t kParentKey[] = L"Parent";
 const wchar_t kResourceKey[] = L"Resource";
 const wchar_t kSupportOSKey[] = L"SupportOS";
 
+// The keys LoadComponentNames reads: of the file, only their lines are split.
+const CIniKeyFilter kNameKeys{kConflictKey, kProductIdKey, kAllKey,
+                              kParentKey,   kResourceKey,  kSupportOSKey};
+
 // The text after the last path separator; empty when the path ends in one.
 std::wstring FileNamePart(const wchar_t* path)
 {
@@ -65,11 +69,10 @@ int CProduct::LoadByName(const wchar_t* name, unsigned flags)
 
 int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags)
 {
-    StringList names;
-    const int listed = LoadList(path, location, list, nullptr, names);
+    const int listed = LoadList(path, location, list, nullptr, names_);
     if (listed != kProductLoaded)
         return listed;
-    for (const std::wstring& component : names) {
+    for (const std::wstring& component : names_) {
         const int result = AddComponent(component.c_str(), flags);
         if (result != kProductLoaded)
             return result;
@@ -81,17 +84,13 @@ int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
 {
     if (!name)
         return kProductNoName;
-    // Of the file, only the lines of the keys asked here are split.
-    static const CIniKeyFilter kNameKeys{kConflictKey,  kProductIdKey, kAllKey,
-                                         kParentKey,    kResourceKey,  kSupportOSKey};
-    StringList names;
     const int listed =
-        LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, &kNameKeys, names);
+        LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, &kNameKeys, names_);
     if (listed != kProductLoaded)
         return listed;
     // AddComponent's steps without the object: the name it would take from
     // its description file path, and its SupportOS from that name's section.
-    for (const std::wstring& component : names) {
+    for (const std::wstring& component : names_) {
         if (component.empty())
             continue;
         // A plain name (no dot, no backslash, short enough for the file-name
@@ -99,13 +98,15 @@ int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
         // the path the object would be made for.
         const bool plain = component.size() < kPlainNameMaxChars &&
                            component.find_first_of(L".\\") == std::wstring::npos;
-        const std::wstring objectName =
-            plain ? component
-                  : ComponentNameFromPath(
-                        BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber)
-                            .c_str());
+        if (plain) {
+            if (Supported(ParseHex(Ini.GetString(component.c_str(), kSupportOSKey))))
+                held.Append(component);
+            continue;
+        }
+        std::wstring objectName = ComponentNameFromPath(
+            BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber).c_str());
         if (Supported(ParseHex(Ini.GetString(objectName.c_str(), kSupportOSKey))))
-            held.Append(objectName);
+            held.Append(std::move(objectName));
     }
     return kProductLoaded;
 }
@@ -113,6 +114,7 @@ int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
 int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
                        const CIniKeyFilter* keys, StringList& names)
 {
+    names.Clear();
     if (!path)
         return kProductNoName;
     std::wstring name = FileNamePart(path);
@@ -219,7 +221,8 @@ int CProduct::ExpandComponentList(const wchar_t* text, StringList& names) const
 {
     if (!text)
         return 0;
-    StringList items;
+    StringList& items = scratchItems_;
+    items.Clear();
     SplitList(text, items, L',', false);
     for (const std::wstring& item : items) {
         AddUnique(names, item.c_str());
@@ -248,7 +251,8 @@ int CProduct::AddParents(const wchar_t* name, StringList& names) const
 
 int CProduct::AddResources(const wchar_t* name, StringList& names) const
 {
-    StringList resources;
+    StringList& resources = scratchResources_;
+    resources.Clear();
     if (!name || SplitList(Ini.GetString(name, kResourceKey), resources, L',', false) == 0)
         return 0;
     for (const std::wstring& resource : resources) {

@@ -87,6 +87,11 @@ private:
     bool Supported(uint32_t supportOS) const;
 
     mutable uint32_t windowsClass_ = 0;  // 0 until read
+    // Lists a load fills and empties again; kept, so that a product object
+    // that reads one file after another reuses their storage.
+    StringList names_;
+    mutable StringList scratchItems_;
+    mutable StringList scratchResources_;
 };
 
 // The first component whose Name equals `name` (ASCII letters folded); null
