@@ -6,6 +6,9 @@
 
 namespace tn {
 
+// True for a null or empty text.
+inline bool IsNullOrEmpty(const wchar_t* text) { return !text || *text == L'\0'; }
+
 // Names are compared with ASCII letters folded (A-Z = a-z) and every other
 // code unit compared exactly. A null text equals nothing.
 bool EqualsNoCase(const wchar_t* a, const wchar_t* b);

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "config/text_utils.h"
 #include "platform/hive_key.h"
 
 namespace tn {
@@ -20,6 +21,18 @@ bool IsDirectoryMacro(const wchar_t* text)
     return text != nullptr && text[0] == L'$';
 }
 
+std::wstring FileMapKeyPath(const wchar_t* owner, const wchar_t* subKey)
+{
+    std::wstring path = std::wstring(kFileMapKey) + L"\\";
+    if (owner)
+        path += owner;
+    if (!IsNullOrEmpty(subKey) && !IsDirectoryMacro(subKey)) {
+        path += L'\\';
+        path += subKey;
+    }
+    return path;
+}
+
 std::wstring MapFileName(const wchar_t* owner, const wchar_t* fileName, const wchar_t* subKey,
                          const LookupContext& context)
 {
@@ -34,9 +47,7 @@ std::wstring MapFileName(const wchar_t* owner, const wchar_t* fileName, const wc
         return fileName;
     }
 
-    std::wstring keyPath = std::wstring(kFileMapKey) + L"\\" + owner;
-    if (subKey && subKey[0] != L'\0' && !IsDirectoryMacro(subKey))
-        keyPath += std::wstring(L"\\") + subKey;
+    const std::wstring keyPath = FileMapKeyPath(owner, subKey);
 
     wchar_t mapped[kFileMapTextChars] = {};
     DWORD count = kFileMapTextChars;
@@ -74,7 +85,7 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
         return mappedName;
     }
 
-    const std::wstring keyPath = std::wstring(kFileMapKey) + L"\\";
+    const std::wstring keyPath = FileMapKeyPath(nullptr, nullptr);
     CHiveKey key;
     const LONG opened = key.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ);
     if (opened != ERROR_SUCCESS) {
@@ -117,6 +128,21 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
                Quoted(result);
     });
     return result;
+}
+
+LONG WriteFileMapEntry(const wchar_t* owner, const wchar_t* subKey, const wchar_t* file,
+                       const wchar_t* mapped)
+{
+    if (IsNullOrEmpty(owner) || IsNullOrEmpty(file) || IsNullOrEmpty(mapped) ||
+        wcschr(owner, L'\\') || wcslen(mapped) > kMappedNameMaxChars)
+        return ERROR_INVALID_PARAMETER;
+    CHiveKey key;
+    const LONG created = key.Create(HKEY_LOCAL_MACHINE, FileMapKeyPath(owner, subKey).c_str());
+    if (created != ERROR_SUCCESS)
+        return created;
+    const LONG written = key.SetStringValue(file, mapped);
+    key.Close();
+    return written;
 }
 
 }  // namespace tn
