@@ -37,8 +37,6 @@ void EnsureTrailingBackslash(std::wstring& dir)
         dir += L'\\';
 }
 
-bool IsWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
-
 // A text the system wrote into a buffer of kLocatorBufferChars units, or
 // empty when `reported` (the length or size the call returned) says it did
 // not fit or the call failed.

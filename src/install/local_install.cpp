@@ -19,8 +19,6 @@ const wchar_t kUpdateKey[] = L"Composes";
 
 constexpr wchar_t kListSeparator = L',';
 
-bool IsEmpty(const wchar_t* text) { return !text || *text == L'\0'; }
-
 // The longest list text stored under `key` that reads back whole: its line
 // "key=list" must fit the reader's line. A change that would make a list
 // longer is refused rather than saved, as a cut list silently drops names.
@@ -57,32 +55,26 @@ bool MergeIntoList(std::wstring& list, const wchar_t* items)
     return changed;
 }
 
-// Removes from `list` every item named in `items` (a list text). On a
-// change the text is rebuilt as RemoveFromList does; otherwise it is left
-// exactly as it was.
+// Removes from `list` every item named in `items` (a list text), as
+// RemoveItemsIf does.
 void RemoveAllFromList(std::wstring& list, const wchar_t* items)
 {
     StringList gone;
     SplitList(items, gone, kListSeparator, false);
     if (gone.Count() == 0)
         return;
-    std::wstring kept;
-    bool removed = false;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t stop = list.find(kListSeparator, start);
-        if (stop == std::wstring::npos)
-            stop = list.size();
-        if (stop > start) {
-            if (gone.ContainsNoCase(list.data() + start, stop - start))
-                removed = true;
-            else
-                AppendToList(kept, list.data() + start, stop - start);
-        }
-        start = stop + 1;
-    }
-    if (removed)
-        list.swap(kept);
+    RemoveItemsIf(list, kListSeparator, [&](const wchar_t* item, size_t length) {
+        return gone.ContainsNoCase(item, length);
+    });
+}
+
+// Stores `list` under [section] key and writes the document: 1 when saved.
+int StoreList(CIniReader& ini, const wchar_t* section, const wchar_t* key,
+              const std::wstring& list)
+{
+    if (!ini.SetString(section, key, list.c_str()))
+        return 0;
+    return ini.Save() ? 1 : 0;
 }
 
 }  // namespace
@@ -122,7 +114,7 @@ const wchar_t* CLocalInstall::GetLangGroup() { return GetString(kComposeSection,
 
 int CLocalInstall::AddProduct(const wchar_t* product)
 {
-    if (IsEmpty(product))
+    if (IsNullOrEmpty(product))
         return 0;
     if (IsInList(GetProductList(), product, kListSeparator))
         return 1;
@@ -130,26 +122,22 @@ int CLocalInstall::AddProduct(const wchar_t* product)
     AppendToList(list, product, wcslen(product));
     if (list.size() > MaxListChars(kProductKey))
         return 0;
-    if (!SetString(kProductSection, kProductKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kProductSection, kProductKey, list);
 }
 
 int CLocalInstall::RemoveProduct(const wchar_t* product)
 {
-    if (IsEmpty(product))
+    if (IsNullOrEmpty(product))
         return 0;
     std::wstring list = GetProductList();
     if (!RemoveFromList(list, product, kListSeparator))
         return 1;
-    if (!SetString(kProductSection, kProductKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kProductSection, kProductKey, list);
 }
 
 int CLocalInstall::AddCompose(const wchar_t* component)
 {
-    if (IsEmpty(component))
+    if (IsNullOrEmpty(component))
         return 0;
     if (!IsInList(GetComposeList(), component, kListSeparator)) {
         std::wstring list = GetComposeList();
@@ -166,7 +154,7 @@ int CLocalInstall::AddCompose(const wchar_t* component)
 
 int CLocalInstall::RemoveCompose(const wchar_t* component)
 {
-    if (IsEmpty(component))
+    if (IsNullOrEmpty(component))
         return 0;
     std::wstring list = GetComposeList();
     if (!list.empty() && RemoveFromList(list, component, kListSeparator) &&
@@ -179,25 +167,21 @@ int CLocalInstall::RemoveCompose(const wchar_t* component)
 
 int CLocalInstall::AddLangGroup(const wchar_t* groups)
 {
-    if (IsEmpty(groups))
+    if (IsNullOrEmpty(groups))
         return 0;
     std::wstring list = GetLangGroup();
     if (!MergeIntoList(list, groups) || list.size() > MaxListChars(kLangGroupKey))
         return 0;
-    if (!SetString(kComposeSection, kLangGroupKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kComposeSection, kLangGroupKey, list);
 }
 
 int CLocalInstall::RemoveLangGroup(const wchar_t* groups)
 {
-    if (IsEmpty(groups))
+    if (IsNullOrEmpty(groups))
         return 0;
     std::wstring list = GetLangGroup();
     RemoveAllFromList(list, groups);
-    if (!SetString(kComposeSection, kLangGroupKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kComposeSection, kLangGroupKey, list);
 }
 
 std::wstring CLocalInstall::GetUpdateComposes()
@@ -226,7 +210,7 @@ int CLocalInstall::SetUpdateComposes(const wchar_t* components)
 
 int CLocalInstall::AddUpdateComposes(const wchar_t* components)
 {
-    if (IsEmpty(components))
+    if (IsNullOrEmpty(components))
         return 0;
     std::wstring list = GetUpdateComposes();
     if (!MergeIntoList(list, components))
@@ -236,7 +220,7 @@ int CLocalInstall::AddUpdateComposes(const wchar_t* components)
 
 int CLocalInstall::RemoveUpdateComposes(const wchar_t* components)
 {
-    if (IsEmpty(components))
+    if (IsNullOrEmpty(components))
         return 0;
     std::wstring list = GetUpdateComposes();
     RemoveAllFromList(list, components);
