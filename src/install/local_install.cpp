@@ -102,7 +102,9 @@ void CLocalInstall::Release() { delete this; }
 
 int CLocalInstall::Open()
 {
-    Load(GetInstallIniPath().c_str());  // a missing file is created by the first write
+    // A missing file is created by the first write; one that is there but
+    // cannot be read is never written (Save refuses).
+    Load(GetInstallIniPath().c_str());
     return 1;
 }
 
@@ -210,7 +212,9 @@ int CLocalInstall::SetUpdateComposes(const wchar_t* components)
 
 int CLocalInstall::AddUpdateComposes(const wchar_t* components)
 {
-    if (IsNullOrEmpty(components))
+    // The update list may be ComposeList, which an unread install.ini does
+    // not give: a list built on it would drop the components it holds.
+    if (IsNullOrEmpty(components) || IsFileUnread())
         return 0;
     std::wstring list = GetUpdateComposes();
     if (!MergeIntoList(list, components))
@@ -220,7 +224,7 @@ int CLocalInstall::AddUpdateComposes(const wchar_t* components)
 
 int CLocalInstall::RemoveUpdateComposes(const wchar_t* components)
 {
-    if (IsNullOrEmpty(components))
+    if (IsNullOrEmpty(components) || IsFileUnread())  // as in AddUpdateComposes
         return 0;
     std::wstring list = GetUpdateComposes();
     RemoveAllFromList(list, components);
