@@ -35,6 +35,15 @@ void AppendToList(std::wstring& list, const wchar_t* item, size_t length)
     list.append(item, length);
 }
 
+// Appends `item` to `list`, stored under `key`; false when the list would
+// then be too long to read back whole.
+template <size_t KeySize>
+bool AppendWithin(std::wstring& list, const wchar_t* item, const wchar_t (&key)[KeySize])
+{
+    AppendToList(list, item, wcslen(item));
+    return list.size() <= MaxListChars(key);
+}
+
 // Appends to `list` every item of `items` (a list text) that it does not
 // hold yet, each once; returns whether anything was appended. The names
 // already present are looked up in a folded index, so long lists merge in
@@ -121,8 +130,7 @@ int CLocalInstall::AddProduct(const wchar_t* product)
     if (IsInList(GetProductList(), product, kListSeparator))
         return 1;
     std::wstring list = GetProductList();
-    AppendToList(list, product, wcslen(product));
-    if (list.size() > MaxListChars(kProductKey))
+    if (!AppendWithin(list, product, kProductKey))
         return 0;
     return StoreList(*this, kProductSection, kProductKey, list);
 }
@@ -143,8 +151,7 @@ int CLocalInstall::AddCompose(const wchar_t* component)
         return 0;
     if (!IsInList(GetComposeList(), component, kListSeparator)) {
         std::wstring list = GetComposeList();
-        AppendToList(list, component, wcslen(component));
-        if (list.size() > MaxListChars(kComposeKey))
+        if (!AppendWithin(list, component, kComposeKey))
             return 0;
         if (!SetString(kComposeSection, kComposeKey, list.c_str()))
             return 0;

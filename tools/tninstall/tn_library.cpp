@@ -52,6 +52,20 @@ std::wstring Terminated(const std::vector<wchar_t>& buffer)
     return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
 }
 
+// AskGrowing for an export with a second buffer that has no size argument:
+// `call(buffer, size, second)` gets a fresh second buffer of `secondChars`
+// units on every attempt.
+template <class Call>
+PairAnswer AskGrowingPair(size_t secondChars, Call call)
+{
+    std::vector<wchar_t> second;
+    const StringAnswer first = AskGrowing([&](wchar_t* b, DWORD n) {
+        second.assign(secondChars, L'\0');
+        return call(b, n, second.data());
+    });
+    return PairAnswer{first.result, first.text, Terminated(second)};
+}
+
 }  // namespace
 
 const wchar_t* ExportName(int ordinal)
@@ -104,12 +118,8 @@ StringAnswer TnLibrary::GetMappedFileName(const wchar_t* owner, const wchar_t* f
 PairAnswer TnLibrary::GetUnmappedFileName(const wchar_t* mapped) const
 {
     auto fn = TN_EXPORT(GetUnmappedFileName);
-    std::vector<wchar_t> owner;
-    const StringAnswer name = AskGrowing([&](wchar_t* b, DWORD n) {
-        owner.assign(kOwnerBufferChars, L'\0');
-        return fn(b, n, mapped, owner.data());
-    });
-    return PairAnswer{name.result, name.text, Terminated(owner)};
+    return AskGrowingPair(kOwnerBufferChars,
+                          [&](wchar_t* b, DWORD n, wchar_t* owner) { return fn(b, n, mapped, owner); });
 }
 
 StringAnswer TnLibrary::GetComponentFilePath(const wchar_t* component, const wchar_t* file,
@@ -190,12 +200,9 @@ StringAnswer TnLibrary::GetOemName() const
 PairAnswer TnLibrary::FindInstalledFile(const wchar_t* file) const
 {
     auto fn = TN_EXPORT(FindInstalledFile);
-    std::vector<wchar_t> component;
-    const StringAnswer path = AskGrowing([&](wchar_t* b, DWORD n) {
-        component.assign(kComponentBufferChars, L'\0');
-        return fn(b, n, file, component.data());
+    return AskGrowingPair(kComponentBufferChars, [&](wchar_t* b, DWORD n, wchar_t* component) {
+        return fn(b, n, file, component);
     });
-    return PairAnswer{path.result, path.text, Terminated(component)};
 }
 
 DWORD TnLibrary::GetOsVersionType(int* isNt) const
