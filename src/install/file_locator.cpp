@@ -131,8 +131,8 @@ std::wstring DescribeLine(const wchar_t* section, const CIniEntry& line)
 
 // How the record search compares a record's key with the file name asked for.
 enum class KeyMatch {
-    // The whole name with the whole key: a name longer than a key can be
-    // finds no record.
+    // The whole name with the whole key: a name of more than
+    // CIniEntry::kMaxKeyChars characters finds no record.
     kWholeName,
     // The name as a key is stored, cut to CIniEntry::kMaxKeyChars (the
     // lookup of CIniSection::FindEntry).
