@@ -5,20 +5,22 @@
 // file reads and store calls, which a separate module's code hides).
 #include <windows.h>
 
+#include "TNInstall.h"
+
 namespace bench {
 
 struct Api {
-    int(WINAPI* FindInstalledFile)(wchar_t*, DWORD, const wchar_t*, wchar_t*) = nullptr;
-    int(WINAPI* GetComponentFilePath)(wchar_t*, DWORD, const wchar_t*, const wchar_t*,
-                                      const wchar_t*) = nullptr;
-    int(WINAPI* IsInstalledFile)(const wchar_t*) = nullptr;
-    int(WINAPI* GetComponentPath)(wchar_t*, DWORD, const wchar_t*, const wchar_t*) = nullptr;
-    int(WINAPI* GetComponentProducts)(wchar_t*, DWORD, const wchar_t*, int) = nullptr;
-    int(WINAPI* IsSingleProductComponent)(const wchar_t*) = nullptr;
-    int(WINAPI* IsComponentInstalled)(const wchar_t*) = nullptr;
-    int(WINAPI* GetProductId)(const wchar_t*) = nullptr;
-    LANGID(WINAPI* GetLanguage)() = nullptr;
-    int(WINAPI* SetFileMapEnabled)(int) = nullptr;
+    // Typed by the prototypes of TNInstall.h.
+    decltype(&::FindInstalledFile) FindInstalledFile = nullptr;
+    decltype(&::GetComponentFilePath) GetComponentFilePath = nullptr;
+    decltype(&::IsInstalledFile) IsInstalledFile = nullptr;
+    decltype(&::GetComponentPath) GetComponentPath = nullptr;
+    decltype(&::GetComponentProducts) GetComponentProducts = nullptr;
+    decltype(&::IsSingleProductComponent) IsSingleProductComponent = nullptr;
+    decltype(&::IsComponentInstalled) IsComponentInstalled = nullptr;
+    decltype(&::GetProductId) GetProductId = nullptr;
+    decltype(&::GetLanguage) GetLanguage = nullptr;
+    decltype(&::SetFileMapEnabled) SetFileMapEnabled = nullptr;
 
     // False when an ordinal is missing.
     static bool FromModule(HMODULE module, Api& api);

@@ -14,9 +14,4 @@ int CopyAnswer(const std::wstring& answer, wchar_t* buffer, DWORD size)
     return 1;
 }
 
-void CopyWhole(const std::wstring& text, wchar_t* buffer)
-{
-    wmemcpy(buffer, text.c_str(), text.size() + 1);
-}
-
 }  // namespace tn

@@ -10,8 +10,4 @@ namespace tn {
 // answer was cut.
 int CopyAnswer(const std::wstring& answer, wchar_t* buffer, DWORD size);
 
-// Copies `text` whole with its terminator (the second buffers of ordinals 4
-// and 18, which have no size argument).
-void CopyWhole(const std::wstring& text, wchar_t* buffer);
-
 }  // namespace tn

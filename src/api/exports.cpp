@@ -11,7 +11,7 @@
 #include "install/layout.h"
 #include "install/lookup_context.h"
 #include "install/queries.h"
-#include "platform/language.h"
+#include "install/language.h"
 #include "platform/registry.h"
 #include "platform/sysenv.h"
 

@@ -12,6 +12,18 @@ constexpr wchar_t FoldAscii(wchar_t c)
     return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
+// True when `a` and `b` are equal under that rule.
+inline bool EqualsFolded(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
+{
+    if (aLength != bLength)
+        return false;
+    for (size_t i = 0; i < aLength; ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
 // A copy of `length` units of `text` with ASCII letters folded: the key
 // under which case-insensitive indexes keep a name.
 inline std::wstring FoldedCopy(const wchar_t* text, size_t length)

@@ -148,22 +148,15 @@ int CComponent::LoadSectionList(const wchar_t* list)
 {
     if (!list)
         return 0;
-    std::wstring name;
-    for (const wchar_t* p = list;; ++p) {
-        if (*p != L',' && *p != L'\0') {
-            // A name of more than kListItemMaxChars characters ends the walk;
-            // it and the rest of the list are not loaded.
-            if (name.size() == kListItemMaxChars)
-                return 1;
-            name += *p;
-            continue;
-        }
-        if (!LoadSection(name.c_str()))
-            return 0;
-        name.clear();
-        if (*p == L'\0')
-            return 1;
-    }
+    // A name of more than kListItemMaxChars characters ends the walk; it and
+    // the rest of the list are not loaded. Empty names load nothing.
+    bool failed = false;
+    ForEachItem(list, list + wcslen(list), L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
+                [&](const wchar_t* name, size_t length) {
+                    failed = !LoadSection(std::wstring(name, length).c_str());
+                    return !failed;
+                });
+    return failed ? 0 : 1;
 }
 
 int CComponent::LoadSection(const wchar_t* name)

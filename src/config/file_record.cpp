@@ -21,9 +21,6 @@ struct RecordScratch {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// The C library's white space: blank, TAB, LF, VT, FF, CR.
-bool IsWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
-
 // Splits `value` into the scratch. The walk ends at the end of the value, at
 // the 20th comma (items past the twentieth are never looked at), or once the
 // current item holds a full slot (the rest of the value is ignored).
@@ -104,27 +101,12 @@ int32_t ToNumber(const RecordScratch& scratch, int number)
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
 }
 
-// Decimal integer: white space, a sign and digits up to the first other
-// character; no digits give 0. Values beyond the 32-bit range are clamped.
+// Decimal integer, read as an INI value is: white space, a sign and digits
+// up to the first other character; no digits (or no text) give 0. Values
+// beyond the 32-bit range are clamped.
 int32_t ToInteger(const RecordScratch& scratch, int number)
 {
-    const std::wstring text = Item(scratch, number);
-    size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
-        negative = text[i++] == L'-';
-    int64_t magnitude = 0;
-    constexpr int64_t kMaxMagnitude = int64_t(INT32_MAX) + 1;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        magnitude = magnitude * 10 + (text[i] - L'0');
-        if (magnitude > kMaxMagnitude)
-            magnitude = kMaxMagnitude;
-    }
-    if (negative)
-        return static_cast<int32_t>(-magnitude);
-    return magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
+    return ParseIniInt(Item(scratch, number).c_str(), 0);
 }
 
 // Hexadecimal: ParseHex of the item as it stands, blanks included.

@@ -42,6 +42,8 @@ constexpr size_t kFirstEntryRoom = 16;
 // Entry texts are kept in blocks of at least this many characters.
 constexpr size_t kTextBlockMinChars = 4096;
 
+FileReadFunction g_testFileRead = nullptr;
+
 // A section name as stored: cut to its field, then trimmed of blanks.
 void TrimSectionName(const wchar_t*& name, size_t& length)
 {
@@ -333,23 +335,33 @@ bool CIniReader::LoadFile(const wchar_t* path, const CIniKeyFilter* keys)
     Clear();
     partial_ = keys != nullptr;
     path_.clear();
+    fileUnread_ = false;
     if (!path || wcslen(path) > kMaxPathChars)
         return false;  // a path the field cannot hold is refused, not cut
     path_ = path;
 
     // A file being replaced at this moment is waited for briefly rather
-    // than read as missing.
+    // than read as missing. A missing file is created by the next Save; one
+    // that is there but cannot be opened is not replaced by a document that
+    // never held its content. The error is the failed open's.
     FileHandle file = OpenForReading(path);
-    if (!file.IsValid())
+    if (!file.IsValid()) {
+        const DWORD error = GetLastError();
+        fileUnread_ = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
         return false;
+    }
     // The low 32 bits alone would make a file of 4 GiB and more look small
     // and have only its first part read: such a file does not load, like
     // one that cannot be read (INVALID_FILE_SIZE), and a search goes on with
-    // the next file.
+    // the next file. An empty file loads nothing and holds nothing to lose.
     DWORD high = 0;
     const DWORD size = GetFileSize(file.Get(), &high);
-    if (high != 0 || size == 0 || size == INVALID_FILE_SIZE)
+    if (high == 0 && size == 0)
         return false;
+    if (high != 0 || size == INVALID_FILE_SIZE) {
+        fileUnread_ = true;
+        return false;
+    }
 
     // One read into one buffer of whole code units, which the document then
     // keeps; an odd last byte is ignored. A file that does not fit in memory
@@ -360,9 +372,16 @@ bool CIniReader::LoadFile(const wchar_t* path, const CIniKeyFilter* keys)
         throw std::bad_alloc();
     if (!ReserveFileText(units))
         throw std::bad_alloc();
+    // A failed read (an I/O error, a byte range another process locked)
+    // leaves the document empty: it is not the file's content, so the load
+    // fails rather than answer as a file without the keys asked for.
+    const FileReadFunction readFile = g_testFileRead ? g_testFileRead : &ReadFile;
     DWORD read = 0;
-    if (ReadFile(file.Get(), text_.get(), size, &read, nullptr))
-        ParseFileText(read / sizeof(wchar_t), keys);
+    if (!readFile(file.Get(), text_.get(), size, &read, nullptr)) {
+        fileUnread_ = true;
+        return false;
+    }
+    ParseFileText(read / sizeof(wchar_t), keys);
     return true;
 }
 
@@ -405,7 +424,7 @@ void CIniReader::ParseFileText(size_t units, const CIniKeyFilter* keys)
     parser.Run();
 }
 
-bool CIniReader::Save() { return SaveAs(path_.c_str()); }
+bool CIniReader::Save() { return !fileUnread_ && SaveAs(path_.c_str()); }
 
 bool CIniReader::SaveAs(const wchar_t* path)
 {
@@ -599,5 +618,7 @@ const CIniSection* CIniReader::GetSectionAt(size_t index) const
 {
     return index < sections_.size() ? sections_[index] : nullptr;
 }
+
+void SetFileReadForTesting(FileReadFunction read) { g_testFileRead = read; }
 
 }  // namespace tn

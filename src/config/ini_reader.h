@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -59,9 +61,12 @@ public:
 
     // Replaces the document: records the path (also when the file is missing,
     // so Save creates it), then reads and parses the file. True if the file
-    // was opened, is not empty and is smaller than 4 GiB. A null path or one
-    // longer than kMaxPathChars is refused: false, empty document, no path
-    // recorded.
+    // was opened, is not empty, is smaller than 4 GiB and was read. A null
+    // path or one longer than kMaxPathChars is refused: false, empty
+    // document, no path recorded. A file that is there but cannot be read (it
+    // cannot be opened, is 4 GiB or larger, or the read fails: an I/O error,
+    // a byte range another process locked) gives false, an empty document,
+    // and a document that IsFileUnread.
     // Running out of memory throws std::bad_alloc (the document is then
     // empty or partly parsed, the path recorded).
     bool Load(const wchar_t* path);
@@ -71,9 +76,14 @@ public:
     // answers as on the whole document. Lines of other keys are not split.
     // A partial document is never saved.
     bool Load(const wchar_t* path, const CIniKeyFilter& keys);
+    // True after a Load that found its file but could not read it: the
+    // document does not hold the file's content, so Save refuses to replace
+    // the file with it.
+    bool IsFileUnread() const { return fileUnread_; }
     // Parses UTF-16LE bytes as Load does after reading a file.
     void Parse(const void* bytes, size_t size);
     void Parse(const void* bytes, size_t size, const CIniKeyFilter& keys);
+    // SaveAs the recorded path; false, nothing written, when IsFileUnread.
     bool Save();
     // Writes the whole document atomically; false (old file kept) on any
     // failure, and for a partial document.
@@ -138,6 +148,7 @@ private:
     size_t sectionsUsed_ = 0;
     std::wstring path_;
     bool partial_ = false;  // loaded with a key filter
+    bool fileUnread_ = false;
     // Open addressing: section index + 1 per slot, 0 for a free slot; its
     // size a power of two at least twice the sections indexed.
     mutable std::vector<uint32_t> sectionSlots_;
@@ -157,5 +168,11 @@ private:
     wchar_t* textNext_ = nullptr;
     size_t textRoom_ = 0;
 };
+
+// Tests replace the system's ReadFile used by CIniReader::Load, to make a
+// read fail after the open as a locked byte range or an I/O error does;
+// null restores it.
+using FileReadFunction = BOOL(WINAPI*)(HANDLE, void*, DWORD, DWORD*, OVERLAPPED*);
+void SetFileReadForTesting(FileReadFunction read);
 
 }  // namespace tn

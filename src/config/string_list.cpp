@@ -9,13 +9,7 @@ namespace {
 
 bool SameFolded(const std::wstring& item, const wchar_t* text, size_t length)
 {
-    if (item.size() != length)
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        if (FoldAscii(item[i]) != FoldAscii(text[i]))
-            return false;
-    }
-    return true;
+    return EqualsFolded(item.data(), item.size(), text, length);
 }
 
 }  // namespace

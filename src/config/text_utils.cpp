@@ -10,7 +10,6 @@ namespace tn {
 namespace {
 
 constexpr wchar_t kBlank = L' ';
-constexpr wchar_t kListJoiner = L',';
 // ParseHex looks at no more than this many leading characters.
 constexpr size_t kHexMaxDigits = 8;
 
@@ -22,30 +21,6 @@ int HexDigitValue(wchar_t c)
     if (c >= L'a' && c <= L'f')
         return c - L'a' + 10;
     return -1;
-}
-
-// Walks the items of the list text [text, end): calls visit(item, length)
-// for every non-empty item in order until it returns false. With `limited`
-// set it stops, as SplitList does, at an item that outgrows the item limit,
-// without visiting it. Returns false if the walk stopped early.
-template <typename Visit>
-bool ForEachItem(const wchar_t* text, const wchar_t* end, wchar_t separator, bool limited,
-                 Visit visit)
-{
-    const wchar_t* start = text;
-    for (const wchar_t* p = text;; ++p) {
-        if (p != end && *p != separator) {
-            if (limited && static_cast<size_t>(p - start) >= kListItemMaxChars)
-                return false;
-            continue;
-        }
-        const size_t length = static_cast<size_t>(p - start);
-        if (length > 0 && !visit(start, length))
-            return false;
-        if (p == end)
-            return true;
-        start = p + 1;
-    }
 }
 
 }  // namespace
@@ -64,13 +39,7 @@ bool EqualsNoCase(const wchar_t* a, const wchar_t* b)
 
 bool EqualsNoCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
 {
-    if (aLength != bLength)
-        return false;
-    for (size_t i = 0; i < aLength; ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
+    return EqualsFolded(a, aLength, b, bLength);
 }
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
@@ -145,22 +114,14 @@ size_t SplitList(const wchar_t* text, StringList& list, wchar_t separator, bool 
     if (!text || *text == L'\0')
         return 0;
     size_t appended = 0;
-    const wchar_t* start = text;
-    for (const wchar_t* p = text;; ++p) {
-        if (*p != separator && *p != L'\0') {
-            if (static_cast<size_t>(p - start) >= kListItemMaxChars)
-                return appended;  // the item would outgrow its limit: stop here
-            continue;
-        }
-        const size_t length = static_cast<size_t>(p - start);
-        if (length > 0 || keepEmpty) {
-            list.Append(std::wstring(start, length));
-            ++appended;
-        }
-        if (*p == L'\0')
-            return appended;
-        start = p + 1;
-    }
+    ForEachItem(text, text + wcslen(text), separator, LongItems::kEndTheWalk,
+                keepEmpty ? EmptyItems::kVisit : EmptyItems::kSkip,
+                [&](const wchar_t* start, size_t length) {
+                    list.Append(std::wstring(start, length));
+                    ++appended;
+                    return true;
+                });
+    return appended;
 }
 
 bool ListContains(const StringList& list, const wchar_t* text)
@@ -182,10 +143,11 @@ bool IsInList(const wchar_t* listText, const wchar_t* item, wchar_t separator)
         return false;
     const size_t itemLength = wcslen(item);
     bool found = false;
-    ForEachItem(listText, listText + wcslen(listText), separator, true, [&](const wchar_t* start, size_t length) {
-        found = EqualsNoCase(start, length, item, itemLength);
-        return !found;
-    });
+    ForEachItem(listText, listText + wcslen(listText), separator, LongItems::kEndTheWalk,
+                EmptyItems::kSkip, [&](const wchar_t* start, size_t length) {
+                    found = EqualsNoCase(start, length, item, itemLength);
+                    return !found;
+                });
     return found;
 }
 
@@ -194,25 +156,9 @@ bool RemoveFromList(std::wstring& listText, const wchar_t* item, wchar_t separat
     if (!item)
         return false;
     const size_t itemLength = wcslen(item);
-    // Unlike SplitList this walk has no item limit: the rebuilt text keeps
-    // every item that was not removed, so nothing beyond an over-long item
-    // is lost.
-    std::wstring rebuilt;
-    bool removed = false;
-    const wchar_t* text = listText.data();
-    ForEachItem(text, text + listText.size(), separator, false, [&](const wchar_t* start, size_t length) {
-        if (EqualsNoCase(start, length, item, itemLength)) {
-            removed = true;
-        } else {
-            if (!rebuilt.empty())
-                rebuilt += kListJoiner;
-            rebuilt.append(start, length);
-        }
-        return true;
+    return RemoveItemsIf(listText, separator, [&](const wchar_t* start, size_t length) {
+        return EqualsNoCase(start, length, item, itemLength);
     });
-    if (removed)
-        listText.swap(rebuilt);
-    return removed;
 }
 
 void CopyToField(wchar_t* field, size_t capacity, const wchar_t* text)
@@ -230,7 +176,7 @@ int ParseIniInt(const wchar_t* text, int defaultValue)
     if (!text || !*text)
         return defaultValue;
     const wchar_t* p = text;
-    while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
+    while (IsWhiteSpace(*p))
         ++p;
     const bool negative = *p == L'-';
     if (*p == L'-' || *p == L'+')

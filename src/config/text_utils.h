@@ -6,6 +6,9 @@
 
 namespace tn {
 
+// True for a null or empty text.
+inline bool IsNullOrEmpty(const wchar_t* text) { return !text || *text == L'\0'; }
+
 // Names are compared with ASCII letters folded (A-Z = a-z) and every other
 // code unit compared exactly. A null text equals nothing.
 bool EqualsNoCase(const wchar_t* a, const wchar_t* b);
@@ -28,14 +31,73 @@ uint32_t ParseHex(const wchar_t* text);
 // ends the split.
 constexpr size_t kListItemMaxChars = 511;
 
+// What a walk over a list text does with an item longer than
+// kListItemMaxChars, and with an empty item.
+enum class LongItems { kEndTheWalk, kVisit };
+enum class EmptyItems { kSkip, kVisit };
+
+// Walks the items of the list text [text, end) in order, calling
+// visit(start, length) for each until it returns false. Returns false if
+// the walk stopped early: at visit's word, or, with LongItems::kEndTheWalk,
+// at an item that outgrows kListItemMaxChars, which is not visited.
+template <typename Visit>
+bool ForEachItem(const wchar_t* text, const wchar_t* end, wchar_t separator, LongItems longItems,
+                 EmptyItems emptyItems, Visit visit)
+{
+    const wchar_t* start = text;
+    for (const wchar_t* p = text;; ++p) {
+        if (p != end && *p != separator) {
+            if (longItems == LongItems::kEndTheWalk &&
+                static_cast<size_t>(p - start) >= kListItemMaxChars)
+                return false;
+            continue;
+        }
+        const size_t length = static_cast<size_t>(p - start);
+        if ((length > 0 || emptyItems == EmptyItems::kVisit) && !visit(start, length))
+            return false;
+        if (p == end)
+            return true;
+        start = p + 1;
+    }
+}
+
 // Appends the items of `text` to `list` and returns how many were appended.
 size_t SplitList(const wchar_t* text, StringList& list, wchar_t separator, bool keepEmpty);
 bool ListContains(const StringList& list, const wchar_t* text);
 bool AddUnique(StringList& list, const wchar_t* text);
 bool IsInList(const wchar_t* listText, const wchar_t* item, wchar_t separator);
-// Removes every occurrence of `item`; on a change rebuilds the text joined by
-// commas. Returns true if anything was removed (the text is untouched otherwise).
+
+// Removes every item for which remove(start, length) is true; on a change
+// rebuilds the text from the other items, joined by commas (empty items
+// drop out). No item limit applies: nothing beyond an over-long item is
+// lost. Returns true if anything was removed (the text is untouched
+// otherwise).
+template <typename Remove>
+bool RemoveItemsIf(std::wstring& listText, wchar_t separator, Remove remove)
+{
+    std::wstring rebuilt;
+    bool removed = false;
+    const wchar_t* text = listText.data();
+    ForEachItem(text, text + listText.size(), separator, LongItems::kVisit, EmptyItems::kSkip,
+                [&](const wchar_t* start, size_t length) {
+                    if (remove(start, length)) {
+                        removed = true;
+                    } else {
+                        if (!rebuilt.empty())
+                            rebuilt += L',';
+                        rebuilt.append(start, length);
+                    }
+                    return true;
+                });
+    if (removed)
+        listText.swap(rebuilt);
+    return removed;
+}
+// Removes every occurrence of `item` as RemoveItemsIf does.
 bool RemoveFromList(std::wstring& listText, const wchar_t* item, wchar_t separator);
+
+// The C library's white space: blank, TAB, LF, VT, FF, CR.
+inline bool IsWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
 // Reads an INI value as a signed decimal: leading white space, an optional
 // sign, digits up to the first other character, clamped to the 32-bit range.

@@ -31,15 +31,11 @@ constexpr uint32_t kWow64Bits = WINTYPE_WOW64 | WINTYPE_2003_WOW64;
 
 constexpr const wchar_t* kBuiltInComponent = L"TNol";
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
 void EnsureTrailingBackslash(std::wstring& dir)
 {
     if (dir.empty() || dir.back() != L'\\')
         dir += L'\\';
 }
-
-bool IsWhiteSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
 // A text the system wrote into a buffer of kLocatorBufferChars units, or
 // empty when `reported` (the length or size the call returned) says it did
@@ -108,15 +104,16 @@ std::wstring MacroBase(const std::wstring& dest, uint32_t osMask, size_t& restSt
     return std::wstring();
 }
 
-std::wstring DescriptionFile(CIniReader& ini, const std::wstring& component,
-                             const LookupContext& context)
+bool LoadDescriptionFile(CIniReader& ini, const std::wstring& component,
+                         const LookupContext& context)
 {
     const std::wstring file = GetComposeFilePath(component.c_str());
     const bool loaded = ini.Load(file.c_str());
-    if (context.Tracing())
-        context.Trace(L"component " + Quoted(component) + L": description file " + file +
-                      (loaded ? L" read" : L" not loaded"));
-    return loaded ? file : std::wstring();
+    context.Trace([&] {
+        return L"component " + Quoted(component) + L": description file " + file +
+               (loaded ? L" read" : L" not loaded");
+    });
+    return loaded;
 }
 
 void ReadSectionList(const CIniReader& ini, const std::wstring& component, StringList& sections,
@@ -124,13 +121,88 @@ void ReadSectionList(const CIniReader& ini, const std::wstring& component, Strin
 {
     const wchar_t* list = ini.GetString(L"HaveSection", component.c_str());
     SplitList(list, sections, L',', false);
-    if (context.Tracing())
-        context.Trace(L"[HaveSection] " + component + L" = " + Quoted(list));
+    context.Trace([&] { return L"[HaveSection] " + component + L" = " + Quoted(list); });
 }
 
 std::wstring DescribeLine(const wchar_t* section, const CIniEntry& line)
 {
     return std::wstring(L"[") + section + L"] " + line.GetKey() + L"=" + line.GetValue();
+}
+
+// How the record search compares a record's key with the file name asked for.
+enum class KeyMatch {
+    // The whole name with the whole key: a name of more than
+    // CIniEntry::kMaxKeyChars characters finds no record.
+    kWholeName,
+    // The name as a key is stored, cut to CIniEntry::kMaxKeyChars (the
+    // lookup of CIniSection::FindEntry).
+    kStoredKey,
+};
+
+// What the record search found in one component's description file.
+struct ComponentRecord {
+    bool loaded = false;         // the description file was read
+    std::wstring componentPath;  // its [Version] Path
+    bool matched = false;        // a record passed key and filter ...
+    std::wstring path;           // ... and resolved to this path
+};
+
+// The record search of one component: loads its description file into
+// `ini`, then walks the sections its [HaveSection] line lists, in list order
+// and each in file order, for the first record of `fileName` (keys compared
+// by `match`) whose destination equals `filter` (any destination for a null
+// filter), and resolves that record. `ini` keeps the file for the caller.
+ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
+                                const wchar_t* fileName, const wchar_t* filter, KeyMatch match,
+                                const LookupContext& context)
+{
+    ComponentRecord found;
+    if (!LoadDescriptionFile(ini, component, context))
+        return found;
+    found.loaded = true;
+    found.componentPath = ini.GetString(L"Version", L"Path");
+    context.Trace([&] { return L"[Version] Path = " + Quoted(found.componentPath); });
+    StringList sections;
+    ReadSectionList(ini, component, sections, context);
+
+    const size_t nameLength = match == KeyMatch::kStoredKey
+                                  ? wcsnlen(fileName, CIniEntry::kMaxKeyChars)
+                                  : wcslen(fileName);
+    // A FileEntry is several kilobytes: made on the first key match only.
+    std::unique_ptr<FileEntry> entry;
+    for (const std::wstring& name : sections) {
+        const CIniSection* section = ini.FindSection(name.c_str());
+        if (!section) {
+            context.Trace([&] { return L"section [" + name + L"] not found, skipped"; });
+            continue;
+        }
+        for (size_t i = 0; i < section->GetEntryCount(); ++i) {
+            const CIniEntry* line = section->GetEntryAt(i);
+            if (!EqualsNoCase(line->GetKey(), line->GetKeyLength(), fileName, nameLength))
+                continue;
+            if (!entry)
+                entry = std::make_unique<FileEntry>();
+            std::memset(entry.get(), 0, sizeof(FileEntry));
+            ParseFileRecord(line, &entry->Record);
+            if (filter && !EqualsNoCase(entry->Record.DestDir, filter)) {
+                context.Trace([&] {
+                    return DescribeLine(section->GetName(), *line) +
+                           L" passed over: destination " + Quoted(entry->Record.DestDir) +
+                           L" is not " + Quoted(filter);
+                });
+                continue;
+            }
+            context.Trace([&] { return DescribeLine(section->GetName(), *line) + L" matches"; });
+            CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t),
+                        component.c_str());
+            CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
+                        found.componentPath.c_str());
+            found.matched = true;
+            found.path = ResolveFileRecordPath(*entry, context);
+            return found;
+        }
+    }
+    return found;
 }
 
 }  // namespace
@@ -146,17 +218,17 @@ std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& 
     if (!dest.empty() && dest[0] == L'%') {
         mapped = MapFileName(owner, file, nullptr, context);
         dir = ExpandDestination(dest);
-        if (context.Tracing())
-            context.Trace(L"destination " + Quoted(dest) + L" expands to " + Quoted(dir));
+        context.Trace(
+            [&] { return L"destination " + Quoted(dest) + L" expands to " + Quoted(dir); });
     } else if (IsDirectoryMacro(dest.c_str())) {
         mapped = MapFileName(owner, file, nullptr, context);
         size_t restStart = 0;
         dir = MacroBase(dest, entry.Record.OsMask, restStart, context);
         if (dest.size() > restStart)
             dir += dest.substr(restStart);
-        if (context.Tracing())
-            context.Trace(L"destination " + Quoted(dest) + L" is a directory macro: " +
-                          Quoted(dir));
+        context.Trace([&] {
+            return L"destination " + Quoted(dest) + L" is a directory macro: " + Quoted(dir);
+        });
     } else {
         mapped = MapFileName(owner, file, dest.c_str(), context);
         dir = GetInstallDir() + entry.ComponentPath;
@@ -165,14 +237,14 @@ std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& 
         EnsureTrailingBackslash(dir);
         if (!dest.empty())
             dir += dest;
-        if (context.Tracing())
-            context.Trace(L"destination " + Quoted(dest) + L" below component path " +
-                          Quoted(entry.ComponentPath) + L": " + Quoted(dir));
+        context.Trace([&] {
+            return L"destination " + Quoted(dest) + L" below component path " +
+                   Quoted(entry.ComponentPath) + L": " + Quoted(dir);
+        });
     }
     EnsureTrailingBackslash(dir);
     const std::wstring path = dir + mapped;
-    if (context.Tracing())
-        context.Trace(L"resolved to " + path);
+    context.Trace([&] { return L"resolved to " + path; });
     return path;
 }
 
@@ -187,61 +259,30 @@ std::wstring FindComponentFile(const wchar_t* component, const wchar_t* fileName
     StringList visited;
     std::wstring current = component;
     CIniReader ini;
-    auto entry = std::make_unique<FileEntry>();
     for (;;) {
         visited.Append(current);
-        if (DescriptionFile(ini, current, context).empty())
+        const ComponentRecord found =
+            SearchComponent(ini, current, fileName, filter, KeyMatch::kWholeName, context);
+        if (!found.loaded)
             return std::wstring();
-        const std::wstring path = ini.GetString(L"Version", L"Path");
-        if (context.Tracing())
-            context.Trace(L"[Version] Path = " + Quoted(path));
-        StringList sections;
-        ReadSectionList(ini, current, sections, context);
-
-        for (const std::wstring& name : sections) {
-            const CIniSection* section = ini.FindSection(name.c_str());
-            if (!section) {
-                context.Trace(L"section [" + name + L"] not found, skipped");
-                continue;
-            }
-            for (size_t i = 0; i < section->GetEntryCount(); ++i) {
-                const CIniEntry* line = section->GetEntryAt(i);
-                if (!EqualsNoCase(line->GetKey(), fileName))
-                    continue;
-                std::memset(entry.get(), 0, sizeof(FileEntry));
-                ParseFileRecord(line, &entry->Record);
-                if (filter && !EqualsNoCase(entry->Record.DestDir, filter)) {
-                    if (context.Tracing())
-                        context.Trace(DescribeLine(section->GetName(), *line) +
-                                      L" passed over: destination " +
-                                      Quoted(entry->Record.DestDir) + L" is not " +
-                                      Quoted(filter));
-                    continue;
-                }
-                if (context.Tracing())
-                    context.Trace(DescribeLine(section->GetName(), *line) + L" matches");
-                CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t),
-                            current.c_str());
-                CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
-                            path.c_str());
-                return ResolveFileRecordPath(*entry, context);
-            }
-        }
+        if (found.matched)
+            return found.path;
 
         const std::wstring moved = ini.GetString(L"OldFile_Map", fileName);
         const bool stay = moved.empty() || EqualsNoCase(moved, current);
         if (stay || ListContains(visited, moved.c_str())) {
-            if (context.Tracing())
-                context.Trace(
-                    stay ? L"no record and no [OldFile_Map] redirection: default path"
-                         : L"[OldFile_Map] " + Quoted(moved) +
-                               L" was already searched, redirection ignored: default path");
-            return GetInstallDir() + path + L"\\" +
+            context.Trace([&] {
+                return stay ? L"no record and no [OldFile_Map] redirection: default path"
+                            : L"[OldFile_Map] " + Quoted(moved) +
+                                  L" was already searched, redirection ignored: default path";
+            });
+            return GetInstallDir() + found.componentPath + L"\\" +
                    MapFileName(current.c_str(), fileName, nullptr, context);
         }
-        if (context.Tracing())
-            context.Trace(L"[OldFile_Map] " + std::wstring(fileName) + L" = " + moved +
-                          L": the search moves to " + Quoted(moved));
+        context.Trace([&] {
+            return L"[OldFile_Map] " + std::wstring(fileName) + L" = " + moved +
+                   L": the search moves to " + Quoted(moved);
+        });
         current = moved;
     }
 }
@@ -254,53 +295,34 @@ std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* co
     CIniReader ini;
     const std::wstring installIni = GetInstallIniPath();
     if (!ini.Load(installIni.c_str())) {
-        if (context.Tracing())
-            context.Trace(L"search: " + installIni + L" not loaded");
+        context.Trace([&] { return L"search: " + installIni + L" not loaded"; });
         return std::wstring();
     }
     StringList components;
     SplitList(ini.GetString(L"InstallCompose", L"ComposeList"), components, L',', false);
     components.Append(kBuiltInComponent);
-    if (context.Tracing()) {
+    context.Trace([&] {
         std::wstring order;
         for (const std::wstring& name : components)
             order += (order.empty() ? L"" : L", ") + name;
-        context.Trace(L"search order: " + order);
-    }
+        return L"search order: " + order;
+    });
 
-    auto entry = std::make_unique<FileEntry>();
     for (const std::wstring& name : components) {
-        if (DescriptionFile(ini, name, context).empty())
+        const ComponentRecord found =
+            SearchComponent(ini, name, fileName, nullptr, KeyMatch::kStoredKey, context);
+        if (!found.loaded)
             continue;
-        StringList sections;
-        ReadSectionList(ini, name, sections, context);
-        const CIniEntry* line = nullptr;
-        const wchar_t* lineSection = nullptr;
-        for (const std::wstring& sectionName : sections) {
-            const CIniSection* section = ini.FindSection(sectionName.c_str());
-            if (section && (line = section->FindEntry(fileName)) != nullptr) {
-                lineSection = section->GetName();
-                break;
-            }
-        }
-        if (!line) {
-            if (context.Tracing())
-                context.Trace(L"component " + Quoted(name) + L" holds no record of " +
-                              Quoted(fileName));
+        if (!found.matched) {
+            context.Trace([&] {
+                return L"component " + Quoted(name) + L" holds no record of " + Quoted(fileName);
+            });
             continue;
         }
-        if (context.Tracing())
-            context.Trace(DescribeLine(lineSection, *line) + L" matches");
-        std::memset(entry.get(), 0, sizeof(FileEntry));
-        ParseFileRecord(line, &entry->Record);
-        CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t), name.c_str());
-        CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
-                    ini.GetString(L"Version", L"Path"));
-        const std::wstring path = ResolveFileRecordPath(*entry, context);
-        if (!path.empty()) {
+        if (!found.path.empty()) {
             if (component)
                 *component = name;
-            return path;
+            return found.path;
         }
     }
     context.Trace(L"search: no installed component holds the file");
@@ -316,8 +338,7 @@ std::wstring LocateInstalledFile(const wchar_t* fileName, std::wstring* componen
     UnmapFileName(fileName, owner, context);
     std::wstring path;
     if (!owner.empty()) {
-        if (context.Tracing())
-            context.Trace(L"the file map names the owner " + Quoted(owner));
+        context.Trace([&] { return L"the file map names the owner " + Quoted(owner); });
         path = FindComponentFile(owner.c_str(), fileName, nullptr, context);
     }
     if (path.empty())
@@ -347,9 +368,9 @@ bool IsInstalledFile(const wchar_t* path, const LookupContext& context)
     if (!path)
         return false;
     const std::wstring name = NormalizeFileName(PathFindFileNameW(path));
-    if (context.Tracing())
-        context.Trace(L"file name " + Quoted(PathFindFileNameW(path)) + L" looked up as " +
-                      Quoted(name));
+    context.Trace([&] {
+        return L"file name " + Quoted(PathFindFileNameW(path)) + L" looked up as " + Quoted(name);
+    });
     const std::wstring located = LocateInstalledFile(name.c_str(), nullptr, context);
     if (located.empty()) {
         context.Trace(L"the file is not located: not installed");
@@ -369,9 +390,10 @@ bool IsInstalledFile(const wchar_t* path, const LookupContext& context)
         FromSystemBuffer(shortPath, GetShortPathNameW(path, shortPath, kLocatorBufferChars));
     // Without both short forms the long forms decide, and they differ.
     const bool same = !a.empty() && !b.empty() && EqualsNoCase(a, b);
-    if (context.Tracing())
-        context.Trace(L"located " + located + L"; short forms " + Quoted(a) + L" and " +
-                      Quoted(b) + (same ? L" are the same" : L" differ"));
+    context.Trace([&] {
+        return L"located " + located + L"; short forms " + Quoted(a) + L" and " + Quoted(b) +
+               (same ? L" are the same" : L" differ");
+    });
     return same;
 }
 

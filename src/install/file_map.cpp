@@ -2,12 +2,11 @@
 
 #include <cwchar>
 
+#include "config/text_utils.h"
 #include "platform/hive_key.h"
 
 namespace tn {
 namespace {
-
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 // The length of a text the store wrote into a buffer of kFileMapTextChars
 // units, or kFileMapTextChars when it left no terminator there.
@@ -22,22 +21,33 @@ bool IsDirectoryMacro(const wchar_t* text)
     return text != nullptr && text[0] == L'$';
 }
 
+std::wstring FileMapKeyPath(const wchar_t* owner, const wchar_t* subKey)
+{
+    std::wstring path = std::wstring(kFileMapKey) + L"\\";
+    if (owner)
+        path += owner;
+    if (!IsNullOrEmpty(subKey) && !IsDirectoryMacro(subKey)) {
+        path += L'\\';
+        path += subKey;
+    }
+    return path;
+}
+
 std::wstring MapFileName(const wchar_t* owner, const wchar_t* fileName, const wchar_t* subKey,
                          const LookupContext& context)
 {
     if (!fileName)
         return std::wstring();
     if (!context.fileMapEnabled || !owner) {
-        if (context.Tracing())
-            context.Trace(std::wstring(L"file map: ") +
-                          (context.fileMapEnabled ? L"no owner" : L"switched off") + L", " +
-                          Quoted(fileName) + L" used as it is");
+        context.Trace([&] {
+            return std::wstring(L"file map: ") +
+                   (context.fileMapEnabled ? L"no owner" : L"switched off") + L", " +
+                   Quoted(fileName) + L" used as it is";
+        });
         return fileName;
     }
 
-    std::wstring keyPath = std::wstring(kFileMapKey) + L"\\" + owner;
-    if (subKey && subKey[0] != L'\0' && !IsDirectoryMacro(subKey))
-        keyPath += std::wstring(L"\\") + subKey;
+    const std::wstring keyPath = FileMapKeyPath(owner, subKey);
 
     wchar_t mapped[kFileMapTextChars] = {};
     DWORD count = kFileMapTextChars;
@@ -50,17 +60,16 @@ std::wstring MapFileName(const wchar_t* owner, const wchar_t* fileName, const wc
     // A value read successfully is terminated inside the buffer (the wrapper
     // checks that); an empty one names no file and counts as no entry.
     const bool found = rc == ERROR_SUCCESS && mapped[0] != L'\0';
-    if (context.Tracing()) {
+    context.Trace([&] {
         if (found)
-            context.Trace(L"file map: " + keyPath + L" maps " + Quoted(fileName) + L" to " +
-                          Quoted(mapped));
-        else if (rc == ERROR_SUCCESS)
-            context.Trace(L"file map: " + keyPath + L" holds an empty name for " +
-                          Quoted(fileName) + L", name used as it is");
-        else
-            context.Trace(L"file map: " + keyPath + L" holds no " + Quoted(fileName) +
-                          L" (code " + std::to_wstring(rc) + L"), name used as it is");
-    }
+            return L"file map: " + keyPath + L" maps " + Quoted(fileName) + L" to " +
+                   Quoted(mapped);
+        if (rc == ERROR_SUCCESS)
+            return L"file map: " + keyPath + L" holds an empty name for " + Quoted(fileName) +
+                   L", name used as it is";
+        return L"file map: " + keyPath + L" holds no " + Quoted(fileName) + L" (code " +
+               std::to_wstring(rc) + L"), name used as it is";
+    });
     return found ? std::wstring(mapped) : std::wstring(fileName);
 }
 
@@ -70,20 +79,20 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     if (!mappedName)
         return std::wstring();
     if (!context.fileMapEnabled) {
-        if (context.Tracing())
-            context.Trace(L"reverse file map: switched off, " + Quoted(mappedName) +
-                          L" used as it is");
+        context.Trace([&] {
+            return L"reverse file map: switched off, " + Quoted(mappedName) + L" used as it is";
+        });
         return mappedName;
     }
 
-    const std::wstring keyPath = std::wstring(kFileMapKey) + L"\\";
+    const std::wstring keyPath = FileMapKeyPath(nullptr, nullptr);
     CHiveKey key;
     const LONG opened = key.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ);
     if (opened != ERROR_SUCCESS) {
-        if (context.Tracing())
-            context.Trace(L"reverse file map: " + keyPath + L" not opened (code " +
-                          std::to_wstring(opened) + L"), " + Quoted(mappedName) +
-                          L" used as it is");
+        context.Trace([&] {
+            return L"reverse file map: " + keyPath + L" not opened (code " +
+                   std::to_wstring(opened) + L"), " + Quoted(mappedName) + L" used as it is";
+        });
         return mappedName;
     }
 
@@ -92,17 +101,19 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     DWORD count = kFileMapTextChars;
     const LONG rc = key.FindValue(mappedName, name, &count, path);
     if (rc != ERROR_SUCCESS) {
-        if (context.Tracing())
-            context.Trace(L"reverse file map: no entry holds " + Quoted(mappedName) +
-                          L" (code " + std::to_wstring(rc) + L")");
+        context.Trace([&] {
+            return L"reverse file map: no entry holds " + Quoted(mappedName) + L" (code " +
+                   std::to_wstring(rc) + L")";
+        });
         return mappedName;
     }
     // The store is outside this library: texts it left unterminated are not
     // read past the buffers, and the answer is then taken as no entry.
     if (StoredLength(name) == kFileMapTextChars || StoredLength(path) == kFileMapTextChars) {
-        if (context.Tracing())
-            context.Trace(L"reverse file map: the store's answer for " + Quoted(mappedName) +
-                          L" is not terminated, ignored");
+        context.Trace([&] {
+            return L"reverse file map: the store's answer for " + Quoted(mappedName) +
+                   L" is not terminated, ignored";
+        });
         return mappedName;
     }
 
@@ -111,11 +122,27 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     if (!found.empty())
         owner = found;
     const std::wstring result = name[0] != L'\0' ? std::wstring(name) : std::wstring(mappedName);
-    if (context.Tracing())
-        context.Trace(L"reverse file map: " + Quoted(mappedName) + L" found under " + keyPath +
-                      path + L" as " + Quoted(name) + L", owner " + Quoted(found) +
-                      L", file name " + Quoted(result));
+    context.Trace([&] {
+        return L"reverse file map: " + Quoted(mappedName) + L" found under " + keyPath + path +
+               L" as " + Quoted(name) + L", owner " + Quoted(found) + L", file name " +
+               Quoted(result);
+    });
     return result;
+}
+
+LONG WriteFileMapEntry(const wchar_t* owner, const wchar_t* subKey, const wchar_t* file,
+                       const wchar_t* mapped)
+{
+    if (IsNullOrEmpty(owner) || IsNullOrEmpty(file) || IsNullOrEmpty(mapped) ||
+        wcschr(owner, L'\\') || wcslen(mapped) > kMappedNameMaxChars)
+        return ERROR_INVALID_PARAMETER;
+    CHiveKey key;
+    const LONG created = key.Create(HKEY_LOCAL_MACHINE, FileMapKeyPath(owner, subKey).c_str());
+    if (created != ERROR_SUCCESS)
+        return created;
+    const LONG written = key.SetStringValue(file, mapped);
+    key.Close();
+    return written;
 }
 
 }  // namespace tn

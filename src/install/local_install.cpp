@@ -19,8 +19,6 @@ const wchar_t kUpdateKey[] = L"Composes";
 
 constexpr wchar_t kListSeparator = L',';
 
-bool IsEmpty(const wchar_t* text) { return !text || *text == L'\0'; }
-
 // The longest list text stored under `key` that reads back whole: its line
 // "key=list" must fit the reader's line. A change that would make a list
 // longer is refused rather than saved, as a cut list silently drops names.
@@ -35,6 +33,15 @@ void AppendToList(std::wstring& list, const wchar_t* item, size_t length)
     if (!list.empty())
         list += kListSeparator;
     list.append(item, length);
+}
+
+// Appends `item` to `list`, stored under `key`; false when the list would
+// then be too long to read back whole.
+template <size_t KeySize>
+bool AppendWithin(std::wstring& list, const wchar_t* item, const wchar_t (&key)[KeySize])
+{
+    AppendToList(list, item, wcslen(item));
+    return list.size() <= MaxListChars(key);
 }
 
 // Appends to `list` every item of `items` (a list text) that it does not
@@ -57,32 +64,26 @@ bool MergeIntoList(std::wstring& list, const wchar_t* items)
     return changed;
 }
 
-// Removes from `list` every item named in `items` (a list text). On a
-// change the text is rebuilt as RemoveFromList does; otherwise it is left
-// exactly as it was.
+// Removes from `list` every item named in `items` (a list text), as
+// RemoveItemsIf does.
 void RemoveAllFromList(std::wstring& list, const wchar_t* items)
 {
     StringList gone;
     SplitList(items, gone, kListSeparator, false);
     if (gone.Count() == 0)
         return;
-    std::wstring kept;
-    bool removed = false;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t stop = list.find(kListSeparator, start);
-        if (stop == std::wstring::npos)
-            stop = list.size();
-        if (stop > start) {
-            if (gone.ContainsNoCase(list.data() + start, stop - start))
-                removed = true;
-            else
-                AppendToList(kept, list.data() + start, stop - start);
-        }
-        start = stop + 1;
-    }
-    if (removed)
-        list.swap(kept);
+    RemoveItemsIf(list, kListSeparator, [&](const wchar_t* item, size_t length) {
+        return gone.ContainsNoCase(item, length);
+    });
+}
+
+// Stores `list` under [section] key and writes the document: 1 when saved.
+int StoreList(CIniReader& ini, const wchar_t* section, const wchar_t* key,
+              const std::wstring& list)
+{
+    if (!ini.SetString(section, key, list.c_str()))
+        return 0;
+    return ini.Save() ? 1 : 0;
 }
 
 }  // namespace
@@ -110,7 +111,9 @@ void CLocalInstall::Release() { delete this; }
 
 int CLocalInstall::Open()
 {
-    Load(GetInstallIniPath().c_str());  // a missing file is created by the first write
+    // A missing file is created by the first write; one that is there but
+    // cannot be read is never written (Save refuses).
+    Load(GetInstallIniPath().c_str());
     return 1;
 }
 
@@ -122,39 +125,33 @@ const wchar_t* CLocalInstall::GetLangGroup() { return GetString(kComposeSection,
 
 int CLocalInstall::AddProduct(const wchar_t* product)
 {
-    if (IsEmpty(product))
+    if (IsNullOrEmpty(product))
         return 0;
     if (IsInList(GetProductList(), product, kListSeparator))
         return 1;
     std::wstring list = GetProductList();
-    AppendToList(list, product, wcslen(product));
-    if (list.size() > MaxListChars(kProductKey))
+    if (!AppendWithin(list, product, kProductKey))
         return 0;
-    if (!SetString(kProductSection, kProductKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kProductSection, kProductKey, list);
 }
 
 int CLocalInstall::RemoveProduct(const wchar_t* product)
 {
-    if (IsEmpty(product))
+    if (IsNullOrEmpty(product))
         return 0;
     std::wstring list = GetProductList();
     if (!RemoveFromList(list, product, kListSeparator))
         return 1;
-    if (!SetString(kProductSection, kProductKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kProductSection, kProductKey, list);
 }
 
 int CLocalInstall::AddCompose(const wchar_t* component)
 {
-    if (IsEmpty(component))
+    if (IsNullOrEmpty(component))
         return 0;
     if (!IsInList(GetComposeList(), component, kListSeparator)) {
         std::wstring list = GetComposeList();
-        AppendToList(list, component, wcslen(component));
-        if (list.size() > MaxListChars(kComposeKey))
+        if (!AppendWithin(list, component, kComposeKey))
             return 0;
         if (!SetString(kComposeSection, kComposeKey, list.c_str()))
             return 0;
@@ -166,7 +163,7 @@ int CLocalInstall::AddCompose(const wchar_t* component)
 
 int CLocalInstall::RemoveCompose(const wchar_t* component)
 {
-    if (IsEmpty(component))
+    if (IsNullOrEmpty(component))
         return 0;
     std::wstring list = GetComposeList();
     if (!list.empty() && RemoveFromList(list, component, kListSeparator) &&
@@ -179,25 +176,21 @@ int CLocalInstall::RemoveCompose(const wchar_t* component)
 
 int CLocalInstall::AddLangGroup(const wchar_t* groups)
 {
-    if (IsEmpty(groups))
+    if (IsNullOrEmpty(groups))
         return 0;
     std::wstring list = GetLangGroup();
     if (!MergeIntoList(list, groups) || list.size() > MaxListChars(kLangGroupKey))
         return 0;
-    if (!SetString(kComposeSection, kLangGroupKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kComposeSection, kLangGroupKey, list);
 }
 
 int CLocalInstall::RemoveLangGroup(const wchar_t* groups)
 {
-    if (IsEmpty(groups))
+    if (IsNullOrEmpty(groups))
         return 0;
     std::wstring list = GetLangGroup();
     RemoveAllFromList(list, groups);
-    if (!SetString(kComposeSection, kLangGroupKey, list.c_str()))
-        return 0;
-    return Save() ? 1 : 0;
+    return StoreList(*this, kComposeSection, kLangGroupKey, list);
 }
 
 std::wstring CLocalInstall::GetUpdateComposes()
@@ -226,7 +219,9 @@ int CLocalInstall::SetUpdateComposes(const wchar_t* components)
 
 int CLocalInstall::AddUpdateComposes(const wchar_t* components)
 {
-    if (IsEmpty(components))
+    // The update list may be ComposeList, which an unread install.ini does
+    // not give: a list built on it would drop the components it holds.
+    if (IsNullOrEmpty(components) || IsFileUnread())
         return 0;
     std::wstring list = GetUpdateComposes();
     if (!MergeIntoList(list, components))
@@ -236,7 +231,7 @@ int CLocalInstall::AddUpdateComposes(const wchar_t* components)
 
 int CLocalInstall::RemoveUpdateComposes(const wchar_t* components)
 {
-    if (IsEmpty(components))
+    if (IsNullOrEmpty(components) || IsFileUnread())  // as in AddUpdateComposes
         return 0;
     std::wstring list = GetUpdateComposes();
     RemoveAllFromList(list, components);

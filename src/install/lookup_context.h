@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <type_traits>
+#include <utility>
 
 namespace tn {
 
@@ -21,12 +23,24 @@ struct LookupContext {
     bool fileMapEnabled = true;
     ITraceSink* trace = nullptr;
 
-    bool Tracing() const { return trace != nullptr; }
-    void Trace(const std::wstring& text) const
+    // Reports a fixed text.
+    void Trace(const wchar_t* text) const
     {
         if (trace)
             trace->Step(text);
     }
+    // Reports the text `makeText()` builds; it is called only when a sink is
+    // set, so a lookup without one builds no trace text at all.
+    template <class MakeText,
+              class = std::enable_if_t<std::is_invocable_r_v<std::wstring, MakeText&>>>
+    void Trace(MakeText&& makeText) const
+    {
+        if (trace)
+            trace->Step(makeText());
+    }
 };
+
+// A name as trace texts show it: in double quotes.
+inline std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 }  // namespace tn

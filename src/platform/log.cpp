@@ -8,7 +8,6 @@
 #include <new>
 #include <string>
 
-#include "install/layout.h"
 #include "platform/file_io.h"
 #include "platform/log_line.h"
 
@@ -26,6 +25,7 @@ constexpr char kLogExtension[] = ".log";
 
 // Fixed by the first call that has a message, then kept for the process.
 std::string g_logFolder;
+LogBaseFolderSource g_baseFolderSource = nullptr;
 
 // Returns the bytes needed with the terminator, 0 on failure.
 int ToAnsi(UINT codePage, const wchar_t* text, std::string& out)
@@ -58,13 +58,14 @@ void EnsureFolder(const std::string& folder)
         CreateDirectoryA(folder.c_str(), nullptr);
 }
 
-// {I}Data\TNLog\ when the install directory is known, else the Windows
+// <base>\TNLog\ when the source names a base folder, else the Windows
 // directory's TNLog\, creating each missing level; failures are ignored.
 std::string ComputeLogFolder()
 {
-    std::string folder = ToThreadAnsi(GetInstallDir().c_str());
+    std::string folder;
+    if (g_baseFolderSource)
+        folder = ToThreadAnsi(g_baseFolderSource().c_str());
     if (!folder.empty()) {
-        folder += "Data";
         EnsureFolder(folder);
     } else {
         char windows[kLogPathBytes] = {};
@@ -195,6 +196,8 @@ void WriteLogPairW(const wchar_t* first, const wchar_t* second, DWORD apiCode, i
     } catch (...) {
     }
 }
+
+void SetLogBaseFolderSource(LogBaseFolderSource source) { g_baseFolderSource = source; }
 
 void ResetLogFolderForTesting() { g_logFolder.clear(); }
 

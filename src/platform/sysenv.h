@@ -26,8 +26,4 @@ LANGID GetSystemUILanguage();
 // Tests replace the system's language source; null restores it.
 void SetUILanguageSourceForTesting(LANGID (*source)());
 
-// The language from install.ini's LangGroup that matches `language`, else the
-// first listed one, else 0.
-LANGID MatchLanguageGroup(DWORD language);
-
 }  // namespace tn

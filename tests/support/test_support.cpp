@@ -195,6 +195,14 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+BOOL WINAPI LockViolationRead(HANDLE, void*, DWORD, DWORD* read, OVERLAPPED*)
+{
+    if (read)
+        *read = 0;
+    SetLastError(ERROR_LOCK_VIOLATION);
+    return FALSE;
+}
+
 void RemoveTree(const std::wstring& dir)
 {
     if (dir.empty())

@@ -55,6 +55,11 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 void WriteUtf16(const std::wstring& path, const std::wstring& text, bool bom = true);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// A ReadFile that fails as a read of a byte range that another process
+// holds locked does on Windows (ERROR_LOCK_VIOLATION), for the core's read
+// hook: Wine does not enforce byte-range locks on reads.
+BOOL WINAPI LockViolationRead(HANDLE file, void* buffer, DWORD size, DWORD* read,
+                              OVERLAPPED* overlapped);
 // A folder and everything in it (read-only files too); with or without the
 // closing backslash.
 void RemoveTree(const std::wstring& dir);

@@ -273,6 +273,20 @@ TEST(IniLoad, FilesAndPaths)
     EXPECT_FALSE(ini.Load((dir / L"empty.ini").c_str()));
     EXPECT_EQ(dir / L"empty.ini", ini.GetPath());
 
+    // A file that opens but cannot be read (a byte range locked by another
+    // process): false and an empty document, and Save does not replace the
+    // file.
+    const std::string bytes = tntest::ReadBytes(path);
+    tn::SetFileReadForTesting(&tntest::LockViolationRead);
+    const bool loaded = ini.Load(path.c_str());
+    tn::SetFileReadForTesting(nullptr);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(0u, ini.GetSectionCount());
+    EXPECT_TRUE(ini.IsFileUnread());
+    EXPECT_TRUE(ini.SetString(L"B", L"x", L"y"));
+    EXPECT_FALSE(ini.Save());
+    EXPECT_EQ(bytes, tntest::ReadBytes(path));
+
     // A path the 259-character field cannot hold is refused and not recorded.
     const std::wstring longPath = dir.Path() + std::wstring(260 - dir.Path().size(), L'p');
     ASSERT_EQ(260u, longPath.size());

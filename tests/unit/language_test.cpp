@@ -4,8 +4,8 @@
 
 #include <optional>
 
+#include "install/language.h"
 #include "install/layout.h"
-#include "platform/language.h"
 #include "platform/sysenv.h"
 #include "test_support.h"
 

@@ -177,6 +177,21 @@ TEST_F(LocalInstallTest, AddCompose)
     EXPECT_EQ(L"C1,C2,C3", Fresh(&ILocalInstall::GetComposeList));
     EXPECT_TRUE(UpdateUntouched(update));
 
+    // install.ini cannot be read when it is opened (a locked byte range):
+    // the lists it holds are unknown, so neither file is written (the answer
+    // stays 1: AddCompose does not report a failed save), nor an update
+    // list that would rest on ComposeList.
+    WriteInstall(install);
+    {
+        tn::SetFileReadForTesting(&tntest::LockViolationRead);
+        tn::LocalInstallPtr li;
+        tn::SetFileReadForTesting(nullptr);
+        EXPECT_EQ(1, li->AddCompose(L"C4"));
+        EXPECT_EQ(0, li->AddUpdateComposes(L"C5"));
+    }
+    EXPECT_TRUE(InstallUntouched(install));
+    EXPECT_TRUE(UpdateUntouched(update));
+
     // A component list with no room left: refused, neither file written.
     const std::wstring full = L"[InstallCompose]\nComposeList=" + std::wstring(2030, L'c') + L"\n";
     WriteInstall(full);

@@ -1,6 +1,6 @@
 // map-set: writes one file-map entry through the hive store.
 #include "commands.h"
-#include "install/file_map_writer.h"
+#include "install/file_map.h"
 
 namespace tnt {
 
@@ -10,7 +10,7 @@ int RunMapSet(const Invocation& run, Response& out)
     const wchar_t* file = run.Arg(1);
     const wchar_t* mapped = run.Arg(2);
     const wchar_t* sub = run.args.hasSub ? run.args.sub.c_str() : nullptr;
-    const std::wstring keyPath = tn::FileMapEntryKeyPath(owner, sub);
+    const std::wstring keyPath = tn::FileMapKeyPath(owner, sub);
 
     out.json.Set(L"command", JsonValue::String(L"map-set"));
     out.json.Set(L"key", JsonValue::String(keyPath));
@@ -21,7 +21,7 @@ int RunMapSet(const Invocation& run, Response& out)
     out.json.Set(L"error", JsonValue::Number(rc));
     if (rc == ERROR_SUCCESS) {
         out.Line(keyPath + L": " + file + L" = " + mapped);
-        if (sub && *sub == L'$')
+        if (tn::IsDirectoryMacro(sub))
             out.Line(L"(a destination beginning with $ is looked up in the owner's own key)");
         return kExitAnswered;
     }

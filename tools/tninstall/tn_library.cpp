@@ -8,6 +8,9 @@
 namespace tnt {
 namespace {
 
+// The export `name`, typed by its prototype in TNInstall.h.
+#define TN_EXPORT(name) At<decltype(&::name)>(TNI_ORD_##name)
+
 // First buffer size for string answers, and the largest one tried: an answer
 // that still fills this many units is shown as the library cut it.
 constexpr DWORD kFirstBufferChars = 1024;
@@ -49,6 +52,20 @@ std::wstring Terminated(const std::vector<wchar_t>& buffer)
     return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
 }
 
+// AskGrowing for an export with a second buffer that has no size argument:
+// `call(buffer, size, second)` gets a fresh second buffer of `secondChars`
+// units on every attempt.
+template <class Call>
+PairAnswer AskGrowingPair(size_t secondChars, Call call)
+{
+    std::vector<wchar_t> second;
+    const StringAnswer first = AskGrowing([&](wchar_t* b, DWORD n) {
+        second.assign(secondChars, L'\0');
+        return call(b, n, second.data());
+    });
+    return PairAnswer{first.result, first.text, Terminated(second)};
+}
+
 }  // namespace
 
 const wchar_t* ExportName(int ordinal)
@@ -81,100 +98,92 @@ bool TnLibrary::Load(std::wstring& error)
 
 StringAnswer TnLibrary::GetInstallPath(const wchar_t* suffix) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*)>(TNI_ORD_GetInstallPath);
+    auto fn = TN_EXPORT(GetInstallPath);
     return AskGrowing([&](wchar_t* b, DWORD n) { return fn(b, n, suffix); });
 }
 
 StringAnswer TnLibrary::GetBackupPath() const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD)>(TNI_ORD_GetBackupPath);
+    auto fn = TN_EXPORT(GetBackupPath);
     return AskGrowing([&](wchar_t* b, DWORD n) { return fn(b, n); });
 }
 
 StringAnswer TnLibrary::GetMappedFileName(const wchar_t* owner, const wchar_t* file,
                                           const wchar_t* subKey) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*, const wchar_t*, const wchar_t*)>(
-        TNI_ORD_GetMappedFileName);
+    auto fn = TN_EXPORT(GetMappedFileName);
     return AskGrowing([&](wchar_t* b, DWORD n) { return fn(b, n, owner, file, subKey); });
 }
 
 PairAnswer TnLibrary::GetUnmappedFileName(const wchar_t* mapped) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*, wchar_t*)>(
-        TNI_ORD_GetUnmappedFileName);
-    std::vector<wchar_t> owner;
-    const StringAnswer name = AskGrowing([&](wchar_t* b, DWORD n) {
-        owner.assign(kOwnerBufferChars, L'\0');
-        return fn(b, n, mapped, owner.data());
-    });
-    return PairAnswer{name.result, name.text, Terminated(owner)};
+    auto fn = TN_EXPORT(GetUnmappedFileName);
+    return AskGrowingPair(kOwnerBufferChars,
+                          [&](wchar_t* b, DWORD n, wchar_t* owner) { return fn(b, n, mapped, owner); });
 }
 
 StringAnswer TnLibrary::GetComponentFilePath(const wchar_t* component, const wchar_t* file,
                                              const wchar_t* destFilter) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*, const wchar_t*, const wchar_t*)>(
-        TNI_ORD_GetComponentFilePath);
+    auto fn = TN_EXPORT(GetComponentFilePath);
     return AskGrowing([&](wchar_t* b, DWORD n) { return fn(b, n, component, file, destFilter); });
 }
 
 StringAnswer TnLibrary::GetComponentPath(const wchar_t* component, const wchar_t* suffix) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*, const wchar_t*)>(
-        TNI_ORD_GetComponentPath);
+    auto fn = TN_EXPORT(GetComponentPath);
     return AskGrowing([&](wchar_t* b, DWORD n) { return fn(b, n, component, suffix); });
 }
 
 StringAnswer TnLibrary::GetComponentProducts(const wchar_t* component, bool byId) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*, int)>(TNI_ORD_GetComponentProducts);
+    auto fn = TN_EXPORT(GetComponentProducts);
     return AskGrowing([&](wchar_t* b, DWORD n) { return fn(b, n, component, byId ? 1 : 0); });
 }
 
 int TnLibrary::GetProductId(const wchar_t* product) const
 {
-    return At<int(WINAPI*)(const wchar_t*)>(TNI_ORD_GetProductId)(product);
+    return TN_EXPORT(GetProductId)(product);
 }
 
 int TnLibrary::IsComponentInstalled(const wchar_t* component) const
 {
-    return At<int(WINAPI*)(const wchar_t*)>(TNI_ORD_IsComponentInstalled)(component);
+    return TN_EXPORT(IsComponentInstalled)(component);
 }
 
 int TnLibrary::IsProductInstalled(const wchar_t* product) const
 {
-    return At<int(WINAPI*)(const wchar_t*)>(TNI_ORD_IsProductInstalled)(product);
+    return TN_EXPORT(IsProductInstalled)(product);
 }
 
 int TnLibrary::IsInstalledFile(const wchar_t* path) const
 {
-    return At<int(WINAPI*)(const wchar_t*)>(TNI_ORD_IsInstalledFile)(path);
+    return TN_EXPORT(IsInstalledFile)(path);
 }
 
 int TnLibrary::IsSingleProductComponent(const wchar_t* component) const
 {
-    return At<int(WINAPI*)(const wchar_t*)>(TNI_ORD_IsSingleProductComponent)(component);
+    return TN_EXPORT(IsSingleProductComponent)(component);
 }
 
 int TnLibrary::SetFileMapEnabled(int value) const
 {
-    return At<int(WINAPI*)(int)>(TNI_ORD_SetFileMapEnabled)(value);
+    return TN_EXPORT(SetFileMapEnabled)(value);
 }
 
 int TnLibrary::GetFileMapEnabled() const
 {
-    return At<int(WINAPI*)()>(TNI_ORD_GetFileMapEnabled)();
+    return TN_EXPORT(GetFileMapEnabled)();
 }
 
 LANGID TnLibrary::GetLanguage() const
 {
-    return At<LANGID(WINAPI*)()>(TNI_ORD_GetLanguage)();
+    return TN_EXPORT(GetLanguage)();
 }
 
 int TnLibrary::SetLanguage(DWORD language) const
 {
-    return At<int(WINAPI*)(DWORD)>(TNI_ORD_SetLanguage)(language);
+    return TN_EXPORT(SetLanguage)(language);
 }
 
 StringAnswer TnLibrary::GetOemName() const
@@ -182,7 +191,7 @@ StringAnswer TnLibrary::GetOemName() const
     std::vector<wchar_t> buffer(kOemBufferChars, L'\0');
     const DWORD bytes = DWORD((kOemBufferChars - 1) * sizeof(wchar_t));
     StringAnswer answer;
-    answer.result = At<int(WINAPI*)(wchar_t*, DWORD)>(TNI_ORD_GetOemName)(buffer.data(), bytes);
+    answer.result = TN_EXPORT(GetOemName)(buffer.data(), bytes);
     if (answer.result)
         answer.text = Terminated(buffer);
     return answer;
@@ -190,18 +199,17 @@ StringAnswer TnLibrary::GetOemName() const
 
 PairAnswer TnLibrary::FindInstalledFile(const wchar_t* file) const
 {
-    auto fn = At<int(WINAPI*)(wchar_t*, DWORD, const wchar_t*, wchar_t*)>(TNI_ORD_FindInstalledFile);
-    std::vector<wchar_t> component;
-    const StringAnswer path = AskGrowing([&](wchar_t* b, DWORD n) {
-        component.assign(kComponentBufferChars, L'\0');
-        return fn(b, n, file, component.data());
+    auto fn = TN_EXPORT(FindInstalledFile);
+    return AskGrowingPair(kComponentBufferChars, [&](wchar_t* b, DWORD n, wchar_t* component) {
+        return fn(b, n, file, component);
     });
-    return PairAnswer{path.result, path.text, Terminated(component)};
 }
 
 DWORD TnLibrary::GetOsVersionType(int* isNt) const
 {
-    return At<DWORD(WINAPI*)(int*)>(TNI_ORD_GetOsVersionType)(isNt);
+    return TN_EXPORT(GetOsVersionType)(isNt);
 }
 
 }  // namespace tnt
+
+#undef TN_EXPORT

@@ -1,4 +1,4 @@
-#include "platform/language.h"
+#include "install/language.h"
 
 #include <string>
 
