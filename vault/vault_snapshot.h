@@ -60,7 +60,8 @@ private:
     };
     using ReverseIndex = std::unordered_map<std::wstring, Hit>;
 
-    size_t AddKey(HKEY key, const std::wstring& name);
+    class Builder;
+
     void IndexKey(size_t key, const std::wstring& path, ReverseIndex& index) const;
 
     std::vector<SnapshotKey> keys_;  // 0 is the vault root

@@ -6,6 +6,7 @@
 
 #include "platform/hive_interface.h"
 #include "vault_snapshot.h"
+#include "win32/registry_key.h"
 
 namespace vault {
 
@@ -35,7 +36,7 @@ private:
     ~VaultKey() { CloseKey(); }
     bool FromSnapshot() const { return snapshot_ != nullptr; }
 
-    HKEY key_ = nullptr;
+    tn::RegistryKey key_;
     // A key opened in the copy, with what a write through it needs.
     std::shared_ptr<const Snapshot> snapshot_;
     size_t node_ = 0;
