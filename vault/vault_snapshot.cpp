@@ -241,14 +241,26 @@ void Snapshot::IndexKey(size_t key, const std::wstring& path, ReverseIndex& inde
 bool Snapshot::FindData(size_t key, const wchar_t* text, std::wstring& name,
                         std::wstring& path) const
 {
+    const std::wstring folded = tn::FoldedCopy(text, wcslen(text));
     std::lock_guard<std::mutex> guard(indexLock_);
-    std::unique_ptr<ReverseIndex>& index = reverse_[key];
-    if (!index) {
-        index = std::make_unique<ReverseIndex>();
-        IndexKey(key, std::wstring(), *index);
-    }
-    const auto it = index->find(tn::FoldedCopy(text, wcslen(text)));
-    if (it == index->end())
+    const auto built = reverse_.find(key);
+    if (built != reverse_.end())
+        return Lookup(*built->second, folded, name, path);
+    // A new index is kept once it is whole and the answer is taken from it:
+    // an index cut short would answer "not found" for what it missed, and a
+    // call that fails keeps nothing.
+    auto index = std::make_unique<ReverseIndex>();
+    IndexKey(key, std::wstring(), *index);
+    const bool found = Lookup(*index, folded, name, path);
+    reverse_.emplace(key, std::move(index));
+    return found;
+}
+
+bool Snapshot::Lookup(const ReverseIndex& index, const std::wstring& folded, std::wstring& name,
+                      std::wstring& path)
+{
+    const auto it = index.find(folded);
+    if (it == index.end())
         return false;
     name = it->second.name;
     path = it->second.path;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "win32/guarded.h"
 #include "win32/registry_walk.h"
 #include "win32/wide_text.h"
 
@@ -99,38 +100,48 @@ LONG CopyValue(const SnapshotValue& value, DWORD* type, void* data, DWORD* size)
 
 }  // namespace
 
-void VaultKey::Release() { delete this; }
+// Each method runs under the no-throw guard: an exception would cross into
+// the caller's module, where it ends the process. A method that fails leaves
+// the key as it found it (OpenKey and CreateKey: closed).
 
-LONG VaultKey::CreateKey(HKEY root, const wchar_t* path)
+void VaultKey::Release() noexcept { delete this; }
+
+LONG VaultKey::CreateKey(HKEY root, const wchar_t* path) noexcept
 {
-    CloseKey();
-    if (root != kMachineRoot || !path)
-        return ERROR_INVALID_PARAMETER;
-    return key_.Create(kMachineRoot, VaultPath(path).c_str(), KEY_READ | KEY_WRITE);
+    return tn::GuardedCode([&] {
+        CloseKey();
+        if (root != kMachineRoot || !path)
+            return ERROR_INVALID_PARAMETER;
+        return key_.Create(kMachineRoot, VaultPath(path).c_str(), KEY_READ | KEY_WRITE);
+    });
 }
 
-LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access)
+LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access) noexcept
 {
-    CloseKey();
-    if (root != kMachineRoot || !path)
-        return ERROR_INVALID_PARAMETER;
-    if (std::shared_ptr<const Snapshot> snapshot = SnapshotForLookup()) {
-        size_t node = Snapshot::kNoKey;
-        if (snapshot->Resolve(path, node)) {
-            if (node == Snapshot::kNoKey)
-                return ERROR_FILE_NOT_FOUND;
-            snapshot_ = std::move(snapshot);
-            node_ = node;
-            path_ = path;
-            access_ = access;
-            return ERROR_SUCCESS;
+    return tn::GuardedCode([&] {
+        CloseKey();
+        if (root != kMachineRoot || !path)
+            return ERROR_INVALID_PARAMETER;
+        if (std::shared_ptr<const Snapshot> snapshot = SnapshotForLookup()) {
+            size_t node = Snapshot::kNoKey;
+            if (snapshot->Resolve(path, node)) {
+                if (node == Snapshot::kNoKey)
+                    return ERROR_FILE_NOT_FOUND;
+                // What can fail comes before the key takes its state.
+                std::wstring keyPath(path);
+                snapshot_ = std::move(snapshot);
+                node_ = node;
+                path_ = std::move(keyPath);
+                access_ = access;
+                return ERROR_SUCCESS;
+            }
         }
-    }
-    ChargeRegistryCalls(kOpenCloseCalls);
-    return key_.Open(kMachineRoot, VaultPath(path).c_str(), access);
+        ChargeRegistryCalls(kOpenCloseCalls);
+        return key_.Open(kMachineRoot, VaultPath(path).c_str(), access);
+    });
 }
 
-LONG VaultKey::CloseKey()
+LONG VaultKey::CloseKey() noexcept
 {
     key_.Close();
     snapshot_.reset();
@@ -138,55 +149,61 @@ LONG VaultKey::CloseKey()
     return ERROR_SUCCESS;
 }
 
-LONG VaultKey::ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size)
+LONG VaultKey::ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size) noexcept
 {
-    if (!key_.IsOpen() && !FromSnapshot())
-        return ERROR_INVALID_HANDLE;
-    if (!size)
-        return ERROR_INVALID_PARAMETER;
-    if (FromSnapshot()) {
-        const SnapshotValue* value = snapshot_->FindValueNamed(node_, name);
-        return value ? CopyValue(*value, type, data, size) : ERROR_FILE_NOT_FOUND;
-    }
-    ChargeRegistryCalls(1);
-    return key_.ReadValue(name, type, data, size);
+    return tn::GuardedCode([&] {
+        if (!key_.IsOpen() && !FromSnapshot())
+            return ERROR_INVALID_HANDLE;
+        if (!size)
+            return ERROR_INVALID_PARAMETER;
+        if (FromSnapshot()) {
+            const SnapshotValue* value = snapshot_->FindValueNamed(node_, name);
+            return value ? CopyValue(*value, type, data, size) : ERROR_FILE_NOT_FOUND;
+        }
+        ChargeRegistryCalls(1);
+        return key_.ReadValue(name, type, data, size);
+    });
 }
 
-LONG VaultKey::WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size)
+LONG VaultKey::WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) noexcept
 {
-    if (FromSnapshot()) {
-        // Writes go to the registry key itself, opened with the access the
-        // key was opened with; the change makes the copy stale.
-        tn::RegistryKey key;
-        LONG rc = key.Open(kMachineRoot, VaultPath(path_.c_str()).c_str(), access_);
-        if (rc == ERROR_SUCCESS)
-            rc = key.WriteValue(name, type, data, size);
-        return rc;
-    }
-    if (!key_.IsOpen())
-        return ERROR_INVALID_HANDLE;
-    return key_.WriteValue(name, type, data, size);
+    return tn::GuardedCode([&] {
+        if (FromSnapshot()) {
+            // Writes go to the registry key itself, opened with the access the
+            // key was opened with; the change makes the copy stale.
+            tn::RegistryKey key;
+            LONG rc = key.Open(kMachineRoot, VaultPath(path_.c_str()).c_str(), access_);
+            if (rc == ERROR_SUCCESS)
+                rc = key.WriteValue(name, type, data, size);
+            return rc;
+        }
+        if (!key_.IsOpen())
+            return ERROR_INVALID_HANDLE;
+        return key_.WriteValue(name, type, data, size);
+    });
 }
 
-LONG VaultKey::FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path)
+LONG VaultKey::FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path) noexcept
 {
-    if (!key_.IsOpen() && !FromSnapshot())
-        return ERROR_INVALID_HANDLE;
-    if (!text || !count)
-        return ERROR_INVALID_PARAMETER;
-    std::wstring foundName, foundPath;
-    if (FromSnapshot()) {
-        if (!snapshot_->FindData(node_, text, foundName, foundPath))
-            return ERROR_FILE_NOT_FOUND;
-    } else {
-        ChargeRegistryCalls(CopyCost());  // the walk costs about what a copy does
-        DataSearch search(text, foundName, foundPath);
-        if (tn::WalkRegistryTree(key_.Get(), search))
-            return ERROR_FILE_NOT_FOUND;
-    }
-    tn::CopyCut(foundName, name, *count);
-    tn::CopyCut(foundPath, path, *count);
-    return ERROR_SUCCESS;
+    return tn::GuardedCode([&] {
+        if (!key_.IsOpen() && !FromSnapshot())
+            return ERROR_INVALID_HANDLE;
+        if (!text || !count)
+            return ERROR_INVALID_PARAMETER;
+        std::wstring foundName, foundPath;
+        if (FromSnapshot()) {
+            if (!snapshot_->FindData(node_, text, foundName, foundPath))
+                return ERROR_FILE_NOT_FOUND;
+        } else {
+            ChargeRegistryCalls(CopyCost());  // the walk costs about what a copy does
+            DataSearch search(text, foundName, foundPath);
+            if (tn::WalkRegistryTree(key_.Get(), search))
+                return ERROR_FILE_NOT_FOUND;
+        }
+        tn::CopyCut(foundName, name, *count);
+        tn::CopyCut(foundPath, path, *count);
+        return ERROR_SUCCESS;
+    });
 }
 
 }  // namespace vault
