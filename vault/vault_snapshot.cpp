@@ -1,5 +1,9 @@
 #include "vault_snapshot.h"
 
+#include "win32/registry_key.h"
+#include "win32/registry_walk.h"
+#include "win32/wide_text.h"
+
 namespace vault {
 namespace {
 
@@ -17,16 +21,6 @@ std::wstring Upper(const wchar_t* text, size_t length)
         LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text, int(length), &upper[0],
                      int(upper.size()));
     return upper;
-}
-
-// Data compares with ASCII letters folded, as the search always has.
-std::wstring FoldAscii(const wchar_t* text, size_t length)
-{
-    std::wstring folded(text, length);
-    for (wchar_t& c : folded)
-        if (c >= L'A' && c <= L'Z')
-            c = wchar_t(c + 32);
-    return folded;
 }
 
 // Registers a watch; where the running Windows knows it, the watch does not
@@ -49,8 +43,8 @@ bool Watch(HKEY key, bool subtree, DWORD filter, HANDLE event)
 // and once the writes stop the lookups are answered from a copy again.
 struct Cache {
     std::mutex lock;
-    HKEY parent = nullptr;  // watched for the vault root's creation or deletion
-    HKEY root = nullptr;    // watched with its whole subtree
+    tn::RegistryKey parent;  // watched for the vault root's creation or deletion
+    tn::RegistryKey root;    // watched with its whole subtree
     HANDLE events[2] = {nullptr, nullptr};
     bool armed = false;     // the watches are registered and `snapshot` was taken after them
     bool stale = false;     // a change was notified since
@@ -60,11 +54,8 @@ struct Cache {
 
     void CloseKeys()
     {
-        if (root)
-            RegCloseKey(root);
-        if (parent)
-            RegCloseKey(parent);
-        root = parent = nullptr;
+        root.Close();
+        parent.Close();
     }
 
     bool Changed() const
@@ -88,21 +79,19 @@ struct Cache {
                 return;
             ResetEvent(e);
         }
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kParentKey, 0, KEY_NOTIFY, &parent) != ERROR_SUCCESS) {
-            parent = nullptr;
+        if (parent.Open(HKEY_LOCAL_MACHINE, kParentKey, KEY_NOTIFY) != ERROR_SUCCESS)
             return;
-        }
-        if (!Watch(parent, false, REG_NOTIFY_CHANGE_NAME, events[0]))
+        if (!Watch(parent.Get(), false, REG_NOTIFY_CHANGE_NAME, events[0]))
             return;
-        if (RegOpenKeyExW(parent, kVaultName, 0, KEY_READ, &root) != ERROR_SUCCESS) {
+        if (root.Open(parent.Get(), kVaultName, KEY_READ) != ERROR_SUCCESS) {
             // No vault yet: known absent until a subkey of the parent appears.
-            root = nullptr;
             armed = true;
             return;
         }
-        if (!Watch(root, true, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, events[1]))
+        if (!Watch(root.Get(), true, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                   events[1]))
             return;
-        snapshot = Snapshot::Build(root);
+        snapshot = Snapshot::Build(root.Get());
         copyCost = snapshot->RegistryCalls();
         armed = true;
     }
@@ -149,10 +138,49 @@ size_t CopyCost()
     return cache.copyCost;
 }
 
+// Copies each key and value the walk meets: a key's index in keys_ is the
+// order in which the walk entered it, the vault root first.
+class Snapshot::Builder final : public tn::RegistryTreeVisitor {
+public:
+    explicit Builder(std::vector<SnapshotKey>& keys) : keys_(keys) {}
+
+    void EnterKey(std::wstring_view name) override
+    {
+        const size_t index = keys_.size();
+        keys_.emplace_back();
+        keys_[index].name.assign(name);
+        if (!open_.empty()) {
+            SnapshotKey& parent = keys_[open_.back()];
+            parent.children.push_back(index);
+            parent.childByName.emplace(Upper(name.data(), name.size()), index);
+        }
+        open_.push_back(index);
+    }
+
+    bool Value(std::wstring_view name, DWORD type, const BYTE* data, DWORD size) override
+    {
+        SnapshotValue v;
+        v.name.assign(name);
+        v.type = type;
+        v.data.assign(data, data + size);
+        SnapshotKey& k = keys_[open_.back()];
+        k.valueByName.emplace(Upper(v.name.data(), v.name.size()), k.values.size());
+        k.values.push_back(std::move(v));
+        return true;
+    }
+
+    void LeaveKey() override { open_.pop_back(); }
+
+private:
+    std::vector<SnapshotKey>& keys_;
+    std::vector<size_t> open_;  // the keys entered and not yet left
+};
+
 std::shared_ptr<Snapshot> Snapshot::Build(HKEY root)
 {
     auto snapshot = std::make_shared<Snapshot>();
-    snapshot->AddKey(root, std::wstring());
+    Builder builder(snapshot->keys_);
+    tn::WalkRegistryTree(root, builder);
     return snapshot;
 }
 
@@ -162,51 +190,6 @@ size_t Snapshot::RegistryCalls() const
     for (const SnapshotKey& key : keys_)
         calls += 3 + key.values.size();  // open, query, close; one per value
     return calls;
-}
-
-size_t Snapshot::AddKey(HKEY key, const std::wstring& name)
-{
-    const size_t index = keys_.size();
-    keys_.emplace_back();
-    keys_[index].name = name;
-
-    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values,
-                         &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return index;
-
-    std::vector<wchar_t> valueName(maxName + 2);
-    std::vector<BYTE> data(maxData + 2);
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD nameLength = DWORD(valueName.size());
-        DWORD dataSize = DWORD(data.size());
-        SnapshotValue v;
-        if (RegEnumValueW(key, i, valueName.data(), &nameLength, nullptr, &v.type, data.data(),
-                          &dataSize) != ERROR_SUCCESS)
-            continue;
-        v.name.assign(valueName.data(), nameLength);
-        v.data.assign(data.begin(), data.begin() + dataSize);
-        SnapshotKey& k = keys_[index];
-        k.valueByName.emplace(Upper(v.name.data(), v.name.size()), k.values.size());
-        k.values.push_back(std::move(v));
-    }
-
-    std::vector<wchar_t> subName(maxSubKey + 2);
-    for (DWORD i = 0; i < subKeys; ++i) {
-        DWORD subLength = DWORD(subName.size());
-        if (RegEnumKeyExW(key, i, subName.data(), &subLength, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            continue;
-        HKEY sub = nullptr;
-        if (RegOpenKeyExW(key, subName.data(), 0, KEY_READ, &sub) != ERROR_SUCCESS)
-            continue;
-        const std::wstring child(subName.data(), subLength);
-        const size_t childIndex = AddKey(sub, child);
-        RegCloseKey(sub);
-        keys_[index].children.push_back(childIndex);
-        keys_[index].childByName.emplace(Upper(child.data(), child.size()), childIndex);
-    }
-    return index;
 }
 
 bool Snapshot::Resolve(const wchar_t* path, size_t& key) const
@@ -246,13 +229,9 @@ void Snapshot::IndexKey(size_t key, const std::wstring& path, ReverseIndex& inde
 {
     const SnapshotKey& k = keys_[key];
     for (const SnapshotValue& v : k.values) {
-        if (v.type != REG_SZ && v.type != REG_EXPAND_SZ)
-            continue;
-        size_t chars = v.data.size() / sizeof(wchar_t);
-        const wchar_t* text = reinterpret_cast<const wchar_t*>(v.data.data());
-        while (chars > 0 && text[chars - 1] == L'\0')
-            --chars;
-        index.emplace(FoldAscii(text, chars), Hit{v.name, path});
+        std::wstring_view text;
+        if (tn::StringValueText(v.type, v.data.data(), v.data.size(), text))
+            index.emplace(tn::FoldedCopy(text.data(), text.size()), Hit{v.name, path});
     }
     for (size_t child : k.children)
         IndexKey(child, path.empty() ? keys_[child].name : path + L"\\" + keys_[child].name,
@@ -262,14 +241,26 @@ void Snapshot::IndexKey(size_t key, const std::wstring& path, ReverseIndex& inde
 bool Snapshot::FindData(size_t key, const wchar_t* text, std::wstring& name,
                         std::wstring& path) const
 {
+    const std::wstring folded = tn::FoldedCopy(text, wcslen(text));
     std::lock_guard<std::mutex> guard(indexLock_);
-    std::unique_ptr<ReverseIndex>& index = reverse_[key];
-    if (!index) {
-        index = std::make_unique<ReverseIndex>();
-        IndexKey(key, std::wstring(), *index);
-    }
-    const auto it = index->find(FoldAscii(text, wcslen(text)));
-    if (it == index->end())
+    const auto built = reverse_.find(key);
+    if (built != reverse_.end())
+        return Lookup(*built->second, folded, name, path);
+    // A new index is kept once it is whole and the answer is taken from it:
+    // an index cut short would answer "not found" for what it missed, and a
+    // call that fails keeps nothing.
+    auto index = std::make_unique<ReverseIndex>();
+    IndexKey(key, std::wstring(), *index);
+    const bool found = Lookup(*index, folded, name, path);
+    reverse_.emplace(key, std::move(index));
+    return found;
+}
+
+bool Snapshot::Lookup(const ReverseIndex& index, const std::wstring& folded, std::wstring& name,
+                      std::wstring& path)
+{
+    const auto it = index.find(folded);
+    if (it == index.end())
         return false;
     name = it->second.name;
     path = it->second.path;

@@ -60,8 +60,11 @@ private:
     };
     using ReverseIndex = std::unordered_map<std::wstring, Hit>;
 
-    size_t AddKey(HKEY key, const std::wstring& name);
+    class Builder;
+
     void IndexKey(size_t key, const std::wstring& path, ReverseIndex& index) const;
+    static bool Lookup(const ReverseIndex& index, const std::wstring& folded, std::wstring& name,
+                       std::wstring& path);
 
     std::vector<SnapshotKey> keys_;  // 0 is the vault root
     mutable std::mutex indexLock_;

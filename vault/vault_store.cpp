@@ -3,7 +3,12 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "win32/guarded.h"
+#include "win32/registry_walk.h"
+#include "win32/wide_text.h"
 
 namespace vault {
 namespace {
@@ -28,77 +33,50 @@ std::wstring VaultPath(const wchar_t* path)
     return full;
 }
 
-wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? wchar_t(c + 32) : c; }
+// Finds the first string value below a key (its own values, then each
+// subkey, depth first) whose data equals `text` with ASCII letters folded:
+// its name and its key path relative to that key.
+class DataSearch final : public tn::RegistryTreeVisitor {
+public:
+    DataSearch(const wchar_t* text, std::wstring& foundName, std::wstring& foundPath)
+        : text_(text), foundName_(foundName), foundPath_(foundPath)
+    {
+    }
 
-bool EqualsNoCase(const wchar_t* a, size_t aLength, const wchar_t* b)
-{
-    size_t i = 0;
-    for (; i < aLength && b[i]; ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return i == aLength && b[i] == L'\0';
-}
-
-// Copies `text` into a buffer of `capacity` characters, cut to fit.
-void CopyLimited(const std::wstring& text, wchar_t* buffer, DWORD capacity)
-{
-    if (!buffer || capacity == 0)
-        return;
-    const size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
-    wmemcpy(buffer, text.data(), n);
-    buffer[n] = L'\0';
-}
-
-// Depth first: the values of `key` in enumeration order, then each subkey.
-bool SearchKey(HKEY key, const std::wstring& relative, const wchar_t* text,
-               std::wstring& foundName, std::wstring& foundPath)
-{
-    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                         &values, &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-
-    std::vector<wchar_t> name(maxName + 2);
-    std::vector<BYTE> data(maxData + 2);
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD dataSize = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
-                          &dataSize) != ERROR_SUCCESS)
-            continue;
-        if (type != REG_SZ && type != REG_EXPAND_SZ)
-            continue;
-        size_t chars = dataSize / sizeof(wchar_t);
-        const wchar_t* value = reinterpret_cast<const wchar_t*>(data.data());
-        while (chars > 0 && value[chars - 1] == L'\0')
-            --chars;
-        if (EqualsNoCase(value, chars, text)) {
-            foundName.assign(name.data(), nameLength);
-            foundPath = relative;
-            return true;
+    void EnterKey(std::wstring_view name) override
+    {
+        pathLengths_.push_back(path_.size());
+        if (pathLengths_.size() > 1) {  // below the key searched
+            if (!path_.empty())
+                path_ += L'\\';
+            path_ += name;
         }
     }
 
-    std::vector<wchar_t> subName(maxSubKey + 2);
-    for (DWORD i = 0; i < subKeys; ++i) {
-        DWORD subLength = static_cast<DWORD>(subName.size());
-        if (RegEnumKeyExW(key, i, subName.data(), &subLength, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS)
-            continue;
-        HKEY sub = nullptr;
-        if (RegOpenKeyExW(key, subName.data(), 0, KEY_READ, &sub) != ERROR_SUCCESS)
-            continue;
-        const std::wstring child = relative.empty()
-            ? std::wstring(subName.data(), subLength)
-            : relative + L"\\" + std::wstring(subName.data(), subLength);
-        const bool hit = SearchKey(sub, child, text, foundName, foundPath);
-        RegCloseKey(sub);
-        if (hit)
+    bool Value(std::wstring_view name, DWORD type, const BYTE* data, DWORD size) override
+    {
+        std::wstring_view value;
+        if (!tn::StringValueText(type, data, size, value) ||
+            !tn::EqualsFolded(value.data(), value.size(), text_.data(), text_.size()))
             return true;
+        foundName_.assign(name);
+        foundPath_ = path_;
+        return false;
     }
-    return false;
-}
+
+    void LeaveKey() override
+    {
+        path_.resize(pathLengths_.back());
+        pathLengths_.pop_back();
+    }
+
+private:
+    std::wstring_view text_;
+    std::wstring& foundName_;
+    std::wstring& foundPath_;
+    std::wstring path_;
+    std::vector<size_t> pathLengths_;
+};
 
 // RegQueryValueExW's contract over a copied value.
 LONG CopyValue(const SnapshotValue& value, DWORD* type, void* data, DWORD* size)
@@ -122,102 +100,110 @@ LONG CopyValue(const SnapshotValue& value, DWORD* type, void* data, DWORD* size)
 
 }  // namespace
 
-void VaultKey::Release() { delete this; }
+// Each method runs under the no-throw guard: an exception would cross into
+// the caller's module, where it ends the process. A method that fails leaves
+// the key as it found it (OpenKey and CreateKey: closed).
 
-LONG VaultKey::CreateKey(HKEY root, const wchar_t* path)
+void VaultKey::Release() noexcept { delete this; }
+
+LONG VaultKey::CreateKey(HKEY root, const wchar_t* path) noexcept
 {
-    CloseKey();
-    if (root != kMachineRoot || !path)
-        return ERROR_INVALID_PARAMETER;
-    return RegCreateKeyExW(kMachineRoot, VaultPath(path).c_str(), 0, nullptr,
-                           REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &key_,
-                           nullptr);
+    return tn::GuardedCode([&] {
+        CloseKey();
+        if (root != kMachineRoot || !path)
+            return ERROR_INVALID_PARAMETER;
+        return key_.Create(kMachineRoot, VaultPath(path).c_str(), KEY_READ | KEY_WRITE);
+    });
 }
 
-LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access)
+LONG VaultKey::OpenKey(HKEY root, const wchar_t* path, DWORD access) noexcept
 {
-    CloseKey();
-    if (root != kMachineRoot || !path)
-        return ERROR_INVALID_PARAMETER;
-    if (std::shared_ptr<const Snapshot> snapshot = SnapshotForLookup()) {
-        size_t node = Snapshot::kNoKey;
-        if (snapshot->Resolve(path, node)) {
-            if (node == Snapshot::kNoKey)
-                return ERROR_FILE_NOT_FOUND;
-            snapshot_ = std::move(snapshot);
-            node_ = node;
-            path_ = path;
-            access_ = access;
-            return ERROR_SUCCESS;
+    return tn::GuardedCode([&] {
+        CloseKey();
+        if (root != kMachineRoot || !path)
+            return ERROR_INVALID_PARAMETER;
+        if (std::shared_ptr<const Snapshot> snapshot = SnapshotForLookup()) {
+            size_t node = Snapshot::kNoKey;
+            if (snapshot->Resolve(path, node)) {
+                if (node == Snapshot::kNoKey)
+                    return ERROR_FILE_NOT_FOUND;
+                // What can fail comes before the key takes its state.
+                std::wstring keyPath(path);
+                snapshot_ = std::move(snapshot);
+                node_ = node;
+                path_ = std::move(keyPath);
+                access_ = access;
+                return ERROR_SUCCESS;
+            }
         }
-    }
-    ChargeRegistryCalls(kOpenCloseCalls);
-    const LONG rc = RegOpenKeyExW(kMachineRoot, VaultPath(path).c_str(), 0, access, &key_);
-    if (rc != ERROR_SUCCESS)
-        key_ = nullptr;
-    return rc;
+        ChargeRegistryCalls(kOpenCloseCalls);
+        return key_.Open(kMachineRoot, VaultPath(path).c_str(), access);
+    });
 }
 
-LONG VaultKey::CloseKey()
+LONG VaultKey::CloseKey() noexcept
 {
-    if (key_) {
-        RegCloseKey(key_);
-        key_ = nullptr;
-    }
+    key_.Close();
     snapshot_.reset();
     path_.clear();
     return ERROR_SUCCESS;
 }
 
-LONG VaultKey::ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size)
+LONG VaultKey::ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size) noexcept
 {
-    if (!key_ && !FromSnapshot())
-        return ERROR_INVALID_HANDLE;
-    if (!size)
-        return ERROR_INVALID_PARAMETER;
-    if (FromSnapshot()) {
-        const SnapshotValue* value = snapshot_->FindValueNamed(node_, name);
-        return value ? CopyValue(*value, type, data, size) : ERROR_FILE_NOT_FOUND;
-    }
-    ChargeRegistryCalls(1);
-    return RegQueryValueExW(key_, name, nullptr, type, static_cast<BYTE*>(data), size);
-}
-
-LONG VaultKey::WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size)
-{
-    if (FromSnapshot()) {
-        // Writes go to the registry key itself, opened with the access the
-        // key was opened with; the change makes the copy stale.
-        HKEY key = nullptr;
-        LONG rc = RegOpenKeyExW(kMachineRoot, VaultPath(path_.c_str()).c_str(), 0, access_, &key);
-        if (rc == ERROR_SUCCESS) {
-            rc = RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-            RegCloseKey(key);
+    return tn::GuardedCode([&] {
+        if (!key_.IsOpen() && !FromSnapshot())
+            return ERROR_INVALID_HANDLE;
+        if (!size)
+            return ERROR_INVALID_PARAMETER;
+        if (FromSnapshot()) {
+            const SnapshotValue* value = snapshot_->FindValueNamed(node_, name);
+            return value ? CopyValue(*value, type, data, size) : ERROR_FILE_NOT_FOUND;
         }
-        return rc;
-    }
-    if (!key_)
-        return ERROR_INVALID_HANDLE;
-    return RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size);
+        ChargeRegistryCalls(1);
+        return key_.ReadValue(name, type, data, size);
+    });
 }
 
-LONG VaultKey::FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path)
+LONG VaultKey::WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) noexcept
 {
-    if (!key_ && !FromSnapshot())
-        return ERROR_INVALID_HANDLE;
-    if (!text || !count)
-        return ERROR_INVALID_PARAMETER;
-    std::wstring foundName, foundPath;
-    if (!FromSnapshot())
-        ChargeRegistryCalls(CopyCost());  // the walk costs about what a copy does
-    const bool found = FromSnapshot()
-        ? snapshot_->FindData(node_, text, foundName, foundPath)
-        : SearchKey(key_, std::wstring(), text, foundName, foundPath);
-    if (!found)
-        return ERROR_FILE_NOT_FOUND;
-    CopyLimited(foundName, name, *count);
-    CopyLimited(foundPath, path, *count);
-    return ERROR_SUCCESS;
+    return tn::GuardedCode([&] {
+        if (FromSnapshot()) {
+            // Writes go to the registry key itself, opened with the access the
+            // key was opened with; the change makes the copy stale.
+            tn::RegistryKey key;
+            LONG rc = key.Open(kMachineRoot, VaultPath(path_.c_str()).c_str(), access_);
+            if (rc == ERROR_SUCCESS)
+                rc = key.WriteValue(name, type, data, size);
+            return rc;
+        }
+        if (!key_.IsOpen())
+            return ERROR_INVALID_HANDLE;
+        return key_.WriteValue(name, type, data, size);
+    });
+}
+
+LONG VaultKey::FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path) noexcept
+{
+    return tn::GuardedCode([&] {
+        if (!key_.IsOpen() && !FromSnapshot())
+            return ERROR_INVALID_HANDLE;
+        if (!text || !count)
+            return ERROR_INVALID_PARAMETER;
+        std::wstring foundName, foundPath;
+        if (FromSnapshot()) {
+            if (!snapshot_->FindData(node_, text, foundName, foundPath))
+                return ERROR_FILE_NOT_FOUND;
+        } else {
+            ChargeRegistryCalls(CopyCost());  // the walk costs about what a copy does
+            DataSearch search(text, foundName, foundPath);
+            if (tn::WalkRegistryTree(key_.Get(), search))
+                return ERROR_FILE_NOT_FOUND;
+        }
+        tn::CopyCut(foundName, name, *count);
+        tn::CopyCut(foundPath, path, *count);
+        return ERROR_SUCCESS;
+    });
 }
 
 }  // namespace vault

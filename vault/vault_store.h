@@ -6,6 +6,7 @@
 
 #include "platform/hive_interface.h"
 #include "vault_snapshot.h"
+#include "win32/registry_key.h"
 
 namespace vault {
 
@@ -13,29 +14,32 @@ namespace vault {
 // HKLM\Software\Tessaron\Vault. Each object has its own open key: a key
 // opened with OpenKey is read from the process's current copy of the vault
 // (vault_snapshot.h) when there is one, a key made with CreateKey (or opened
-// without a copy) is a registry key.
+// without a copy) is a registry key. No method throws: each answers a Win32
+// error code, ERROR_NOT_ENOUGH_MEMORY when memory ran out.
 class VaultKey final : public IHiveKey {
 public:
-    void Release() override;
-    LONG Reserved1() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) override;
-    LONG ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size) override;
-    LONG CreateKey(HKEY root, const wchar_t* path) override;
-    LONG OpenKey(HKEY root, const wchar_t* path, DWORD access) override;
-    LONG CloseKey() override;
-    LONG Reserved7() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG Reserved8() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG Reserved9() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG Reserved10() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG Reserved11() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG Reserved12() override { return ERROR_CALL_NOT_IMPLEMENTED; }
-    LONG FindValue(const wchar_t* text, wchar_t* name, DWORD* count, wchar_t* path) override;
+    void Release() noexcept override;
+    LONG Reserved1() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG WriteValue(const wchar_t* name, DWORD type, const void* data,
+                    DWORD size) noexcept override;
+    LONG ReadValue(const wchar_t* name, DWORD* type, void* data, DWORD* size) noexcept override;
+    LONG CreateKey(HKEY root, const wchar_t* path) noexcept override;
+    LONG OpenKey(HKEY root, const wchar_t* path, DWORD access) noexcept override;
+    LONG CloseKey() noexcept override;
+    LONG Reserved7() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved8() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved9() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved10() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved11() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG Reserved12() noexcept override { return ERROR_CALL_NOT_IMPLEMENTED; }
+    LONG FindValue(const wchar_t* text, wchar_t* name, DWORD* count,
+                   wchar_t* path) noexcept override;
 
 private:
     ~VaultKey() { CloseKey(); }
     bool FromSnapshot() const { return snapshot_ != nullptr; }
 
-    HKEY key_ = nullptr;
+    tn::RegistryKey key_;
     // A key opened in the copy, with what a write through it needs.
     std::shared_ptr<const Snapshot> snapshot_;
     size_t node_ = 0;

@@ -2,15 +2,15 @@
 
 #include <cwchar>
 
+#include "win32/wide_text.h"
+
 namespace tn {
 
 int CopyAnswer(const std::wstring& answer, wchar_t* buffer, DWORD size)
 {
     if (answer.empty() || size == 0)
         return 0;
-    const size_t n = answer.size() < size - 1 ? answer.size() : size - 1;
-    wmemcpy(buffer, answer.data(), n);
-    buffer[n] = L'\0';
+    CopyCut(answer, buffer, size);
     return 1;
 }
 

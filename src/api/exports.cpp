@@ -14,18 +14,11 @@
 #include "install/language.h"
 #include "platform/registry.h"
 #include "platform/sysenv.h"
+#include "win32/guarded.h"
 
 namespace {
 
-template <class Result, class Body>
-Result Guarded(Result failure, Body&& body) noexcept
-{
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
+using tn::Guarded;
 
 tn::LookupContext CallContext()
 {

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "config/case_fold.h"
+#include "win32/wide_text.h"
 #include "config/ini_entry.h"
 #include "config/text_utils.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <new>
 
-#include "config/case_fold.h"
+#include "win32/wide_text.h"
 #include "config/char_search.h"
 #include "config/text_utils.h"
 #include "platform/file_io.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "config/case_fold.h"
+#include "win32/wide_text.h"
 
 namespace tn {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "config/case_fold.h"
+#include "win32/wide_text.h"
 
 namespace tn {
 namespace {
