@@ -16,8 +16,12 @@ CIniKeyFilter::CIniKeyFilter(std::initializer_list<const wchar_t*> keys)
 
 bool CIniKeyFilter::Add(const wchar_t* key)
 {
-    if (!key || !*key || count_ == kMaxKeys)
+    if (!key || count_ == kMaxKeys)
         return false;
+    if (!*key) {
+        keepAll_ = true;
+        return true;
+    }
     keys_[count_] = key;
     lengths_[count_] = wcsnlen(key, CIniEntry::kMaxKeyChars);
     ++count_;
@@ -37,6 +41,8 @@ bool CIniKeyFilter::Add(const wchar_t* key)
 
 bool CIniKeyFilter::Holds(const wchar_t* key, size_t length) const
 {
+    if (keepAll_)
+        return true;
     for (size_t i = 0; i < count_; ++i)
         if (EqualsNoCase(key, length, keys_[i], lengths_[i]))
             return true;

@@ -30,6 +30,8 @@ constexpr size_t kOtherMacroLength = 9;
 constexpr uint32_t kWow64Bits = WINTYPE_WOW64 | WINTYPE_2003_WOW64;
 
 constexpr const wchar_t* kBuiltInComponent = L"TNol";
+const wchar_t kPathKey[] = L"Path";
+const wchar_t kComposeListKey[] = L"ComposeList";
 
 void EnsureTrailingBackslash(std::wstring& dir)
 {
@@ -104,11 +106,15 @@ std::wstring MacroBase(const std::wstring& dest, uint32_t osMask, size_t& restSt
     return std::wstring();
 }
 
-bool LoadDescriptionFile(CIniReader& ini, const std::wstring& component,
+// Loads only the lines the search reads: [Version] Path, the component's
+// [HaveSection] line, and the lines keyed by the file name (its records and
+// its [OldFile_Map] line).
+bool LoadDescriptionFile(CIniReader& ini, const std::wstring& component, const wchar_t* fileName,
                          const LookupContext& context)
 {
     const std::wstring file = GetComposeFilePath(component.c_str());
-    const bool loaded = ini.Load(file.c_str());
+    const bool loaded =
+        ini.Load(file.c_str(), CIniKeyFilter{kPathKey, component.c_str(), fileName});
     context.Trace([&] {
         return L"component " + Quoted(component) + L": description file " + file +
                (loaded ? L" read" : L" not loaded");
@@ -157,10 +163,10 @@ ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
                                 const LookupContext& context)
 {
     ComponentRecord found;
-    if (!LoadDescriptionFile(ini, component, context))
+    if (!LoadDescriptionFile(ini, component, fileName, context))
         return found;
     found.loaded = true;
-    found.componentPath = ini.GetString(L"Version", L"Path");
+    found.componentPath = ini.GetString(L"Version", kPathKey);
     context.Trace([&] { return L"[Version] Path = " + Quoted(found.componentPath); });
     StringList sections;
     ReadSectionList(ini, component, sections, context);
@@ -294,12 +300,12 @@ std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* co
         return std::wstring();
     CIniReader ini;
     const std::wstring installIni = GetInstallIniPath();
-    if (!ini.Load(installIni.c_str())) {
+    if (!ini.Load(installIni.c_str(), CIniKeyFilter{kComposeListKey})) {
         context.Trace([&] { return L"search: " + installIni + L" not loaded"; });
         return std::wstring();
     }
     StringList components;
-    SplitList(ini.GetString(L"InstallCompose", L"ComposeList"), components, L',', false);
+    SplitList(ini.GetString(L"InstallCompose", kComposeListKey), components, L',', false);
     components.Append(kBuiltInComponent);
     context.Trace([&] {
         std::wstring order;
