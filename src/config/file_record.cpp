@@ -26,7 +26,9 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 // current item holds a full slot (the rest of the value is ignored).
 void SplitItems(const wchar_t* value, RecordScratch& scratch)
 {
-    std::memset(&scratch, 0, sizeof(scratch));
+    // Only what the lengths cover is ever read of a slot.
+    std::memset(scratch.lengths, 0, sizeof(scratch.lengths));
+    scratch.commas = 0;
     int slot = 0;
     for (const wchar_t* p = value; *p; ++p) {
         if (*p == L',') {
@@ -73,6 +75,20 @@ int32_t ToNumber(const RecordScratch& scratch, int number)
     size_t digits = 0;
     while (i < text.size() && IsDigit(text[i]))
         ++i, ++digits;
+    // Digits alone below 2^53 are the double they would be read as, so the
+    // common case needs no conversion through a double.
+    const bool integral =
+        i == text.size() || (text[i] != L'.' && text[i] != L'e' && text[i] != L'E');
+    if (digits > 0 && integral) {
+        constexpr uint64_t kExact = uint64_t(1) << 53;
+        const bool negative = text[start] == L'-';
+        uint64_t whole = 0;
+        size_t d = i - digits;
+        for (; d < i && whole < kExact; ++d)
+            whole = whole * 10 + uint64_t(text[d] - L'0');
+        if (d == i && whole < kExact)
+            return static_cast<int32_t>(static_cast<uint32_t>(negative ? 0 - whole : whole));
+    }
     if (i < text.size() && text[i] == L'.') {
         ++i;
         while (i < text.size() && IsDigit(text[i]))

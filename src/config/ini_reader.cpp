@@ -34,6 +34,17 @@ constexpr wchar_t kOpenBracket = L'[';
 constexpr wchar_t kCloseBracket = L']';
 constexpr wchar_t kKeySeparator = L'=';
 
+// A line examines at most three pieces, each up to the character after it
+// (a line feed there is taken with the piece, and after a piece of full
+// length the line goes on with the next physical line): a parser that
+// reads its text in windows keeps this much ahead of the line it starts.
+constexpr size_t kLineLookahead = 3 * (kPieceMaxChars + 1);
+// The window of a partial load, in code units (64 KiB): larger than any
+// line, small enough to be ordinary working storage rather than a block the
+// size of the file.
+constexpr size_t kWindowUnits = 32 * 1024;
+size_t g_windowUnits = kWindowUnits;
+
 const wchar_t kEmptyText[] = L"";
 // Sections a document makes room for when it gets its first one.
 constexpr size_t kFirstSectionRoom = 8;
@@ -63,6 +74,42 @@ void AppendLine(std::wstring& out, const wchar_t* text)
     out += L"\r\n";
 }
 
+// The rest of an open file, read in whole code units into a parser's window
+// as the parse moves along: at most the size the file had when opened; an
+// odd last byte is ignored.
+class FileText {
+public:
+    FileText(HANDLE file, FileReadFunction read, DWORD size)
+        : file_(file), read_(read), bytesLeft_(size)
+    {
+    }
+
+    // Reads up to `units` code units into `dest`; 0 at the end and after a
+    // failed read.
+    size_t Read(wchar_t* dest, size_t units)
+    {
+        const DWORD want = static_cast<DWORD>(
+            std::min<uint64_t>(uint64_t(units) * sizeof(wchar_t), bytesLeft_ & ~DWORD(1)));
+        if (failed_ || want == 0)
+            return 0;
+        DWORD got = 0;
+        if (!read_(file_, dest, want, &got, nullptr)) {
+            failed_ = true;
+            return 0;
+        }
+        // A file that shrank ends here, and so does one that gave half a unit.
+        bytesLeft_ = (got == 0 || got % sizeof(wchar_t) != 0) ? 0 : bytesLeft_ - got;
+        return got / sizeof(wchar_t);
+    }
+    bool Failed() const { return failed_; }
+
+private:
+    HANDLE file_;
+    FileReadFunction read_;
+    DWORD bytesLeft_;
+    bool failed_ = false;
+};
+
 }  // namespace
 
 // Reads the INI lines of a text of UTF-16 code units into a document.
@@ -71,32 +118,73 @@ void AppendLine(std::wstring& out, const wchar_t* text)
 // and the key and value of a line that is one piece are terminated in place,
 // so its entry points into the text without a copy. A line joined from
 // several pieces is assembled in a line buffer and its texts are stored apart.
+//
+// A parser may also read its text through a window of the document's text
+// buffer that moves along a file (a partial load, which keeps few lines):
+// then every text it keeps is stored apart.
 class IniLineParser {
 public:
     // `text` holds `count` code units followed by one spare unit.
     // With `keys`, entries are kept only where the filter holds their key.
     IniLineParser(wchar_t* text, size_t count, CIniReader& document, const CIniKeyFilter* keys)
-        : next_(text), end_(text + count), document_(document), keys_(keys)
+        : base_(text), next_(text), end_(text + count), document_(document), keys_(keys)
+    {
+    }
+    // The text of `file` read through a window of `capacity` code units at `window`.
+    IniLineParser(FileText& file, wchar_t* window, size_t capacity, CIniReader& document,
+                  const CIniKeyFilter* keys)
+        : base_(window),
+          capacity_(capacity),
+          windowed_(true),
+          file_(&file),
+          next_(window),
+          end_(window),
+          document_(document),
+          keys_(keys)
     {
     }
 
     void Run()
     {
+        Refill();
         if (next_ != end_ && (*next_ == kByteOrderMark || *next_ == kSwappedMark))
             ++next_;
         for (;;) {
+            Refill();
             if (SkipsLine())
                 continue;
             wchar_t* line = nullptr;
             size_t length = 0;
             const bool overflowed = ReadLine(line, length);
-            HandleLine(line, length, line != document_.lineBuffer_.get());
-            if (overflowed || next_ == end_)
+            HandleLine(line, length, !windowed_ && line != document_.lineBuffer_.get());
+            if (overflowed || (next_ == end_ && !file_))
                 return;
         }
     }
 
 private:
+    // Moves the window along the file when less than a line's worth of text
+    // is left ahead: what is left goes to its start and the rest of the
+    // window is filled. At the end of the file the parser reads on to the
+    // end of the window as it does in a whole text.
+    void Refill()
+    {
+        if (!file_ || static_cast<size_t>(end_ - next_) >= kLineLookahead)
+            return;
+        const size_t left = static_cast<size_t>(end_ - next_);
+        std::copy(next_, end_, base_);
+        next_ = base_;
+        end_ = base_ + left;
+        while (end_ != base_ + capacity_) {
+            const size_t read = file_->Read(end_, static_cast<size_t>(base_ + capacity_ - end_));
+            if (read == 0) {
+                file_ = nullptr;  // the end of the file: the window holds the rest
+                return;
+            }
+            end_ += read;
+        }
+    }
+
     // Steps over the next line without reading it when it is a line of one
     // piece that would be dropped anyway: an entry line before the first
     // section, or in a partial load one whose key cannot be the filter's
@@ -241,7 +329,8 @@ private:
     {
         CIniEntry::LineParts parts;
         if (!CIniEntry::SplitLine(line, length, kKeySeparator, parts)) {
-            if (!keys_)
+            // No separator: an entry with an empty key and value.
+            if (!keys_ || keys_->Holds(kEmptyText, 0))
                 current_->AddEntry(CIniEntry());
             return;
         }
@@ -266,8 +355,12 @@ private:
         current_->AddEntry(CIniEntry::Borrowing(key, parts.keyLength, value, parts.valueLength));
     }
 
+    wchar_t* const base_;
+    const size_t capacity_ = 0;
+    const bool windowed_ = false;  // the text moves: nothing is kept in place
+    FileText* file_ = nullptr;     // the file still to read through the window
     wchar_t* next_;
-    wchar_t* const end_;
+    wchar_t* end_;
     CIniReader& document_;
     CIniSection* current_ = nullptr;
     const CIniKeyFilter* const keys_;
@@ -370,12 +463,27 @@ bool CIniReader::LoadFile(const wchar_t* path, const CIniKeyFilter* keys)
     const size_t units = (static_cast<size_t>(size) + 1) / sizeof(wchar_t);
     if (units >= SIZE_MAX / sizeof(wchar_t) - 1)
         throw std::bad_alloc();
-    if (!ReserveFileText(units))
+    if (!ReserveFileText(keys ? std::min(units, g_windowUnits) : units))
         throw std::bad_alloc();
     // A failed read (an I/O error, a byte range another process locked)
     // leaves the document empty: it is not the file's content, so the load
     // fails rather than answer as a file without the keys asked for.
     const FileReadFunction readFile = g_testFileRead ? g_testFileRead : &ReadFile;
+    if (keys) {
+        // A partial load keeps copies of its few lines and reads the file
+        // through a window: no block the size of the file is made and freed
+        // for each load, and a file larger than memory can be searched.
+        FileText text(file.Get(), readFile, size);
+        IniLineParser parser(text, text_.get(), std::min(units, g_windowUnits), *this, keys);
+        parser.Run();
+        if (text.Failed()) {
+            Clear();
+            partial_ = true;
+            fileUnread_ = true;
+            return false;
+        }
+        return true;
+    }
     DWORD read = 0;
     if (!readFile(file.Get(), text_.get(), size, &read, nullptr)) {
         fileUnread_ = true;
@@ -620,5 +728,10 @@ const CIniSection* CIniReader::GetSectionAt(size_t index) const
 }
 
 void SetFileReadForTesting(FileReadFunction read) { g_testFileRead = read; }
+
+void SetPartialLoadWindowForTesting(size_t extra)
+{
+    g_windowUnits = extra == 0 ? kWindowUnits : kLineLookahead + extra;
+}
 
 }  // namespace tn

@@ -174,5 +174,9 @@ private:
 // null restores it.
 using FileReadFunction = BOOL(WINAPI*)(HANDLE, void*, DWORD, DWORD*, OVERLAPPED*);
 void SetFileReadForTesting(FileReadFunction read);
+// Tests make the window through which a partial load reads its file as
+// small as a line's worth and `extra` code units, so that a small file
+// moves it often; 0 restores it.
+void SetPartialLoadWindowForTesting(size_t extra);
 
 }  // namespace tn

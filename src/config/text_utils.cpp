@@ -113,8 +113,13 @@ size_t SplitList(const wchar_t* text, StringList& list, wchar_t separator, bool 
 {
     if (!text || *text == L'\0')
         return 0;
+    const wchar_t* const end = text + wcslen(text);
+    // An empty list makes room for every item at once rather than grow
+    // step by step through a long list.
+    if (list.Count() == 0)
+        list.Reserve(1 + static_cast<size_t>(std::count(text, end, separator)));
     size_t appended = 0;
-    ForEachItem(text, text + wcslen(text), separator, LongItems::kEndTheWalk,
+    ForEachItem(text, end, separator, LongItems::kEndTheWalk,
                 keepEmpty ? EmptyItems::kVisit : EmptyItems::kSkip,
                 [&](const wchar_t* start, size_t length) {
                     list.Append(std::wstring(start, length));

@@ -157,9 +157,11 @@ struct ComponentRecord {
 // `ini`, then walks the sections its [HaveSection] line lists, in list order
 // and each in file order, for the first record of `fileName` (keys compared
 // by `match`) whose destination equals `filter` (any destination for a null
-// filter), and resolves that record. `ini` keeps the file for the caller.
-ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
-                                const wchar_t* fileName, const wchar_t* filter, KeyMatch match,
+// filter), and resolves that record. `ini` keeps the file for the caller;
+// `sections` is working storage that a search of many components reuses.
+ComponentRecord SearchComponent(CIniReader& ini, StringList& sections,
+                                const std::wstring& component, const wchar_t* fileName,
+                                const wchar_t* filter, KeyMatch match,
                                 const LookupContext& context)
 {
     ComponentRecord found;
@@ -168,7 +170,7 @@ ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
     found.loaded = true;
     found.componentPath = ini.GetString(L"Version", kPathKey);
     context.Trace([&] { return L"[Version] Path = " + Quoted(found.componentPath); });
-    StringList sections;
+    sections.Clear();
     ReadSectionList(ini, component, sections, context);
 
     const size_t nameLength = match == KeyMatch::kStoredKey
@@ -265,10 +267,11 @@ std::wstring FindComponentFile(const wchar_t* component, const wchar_t* fileName
     StringList visited;
     std::wstring current = component;
     CIniReader ini;
+    StringList sections;
     for (;;) {
         visited.Append(current);
-        const ComponentRecord found =
-            SearchComponent(ini, current, fileName, filter, KeyMatch::kWholeName, context);
+        const ComponentRecord found = SearchComponent(ini, sections, current, fileName, filter,
+                                                      KeyMatch::kWholeName, context);
         if (!found.loaded)
             return std::wstring();
         if (found.matched)
@@ -314,9 +317,10 @@ std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* co
         return L"search order: " + order;
     });
 
+    StringList sections;
     for (const std::wstring& name : components) {
-        const ComponentRecord found =
-            SearchComponent(ini, name, fileName, nullptr, KeyMatch::kStoredKey, context);
+        const ComponentRecord found = SearchComponent(ini, sections, name, fileName, nullptr,
+                                                      KeyMatch::kStoredKey, context);
         if (!found.loaded)
             continue;
         if (!found.matched) {

@@ -103,19 +103,23 @@ std::wstring BuildComposeFilePath(const wchar_t* component, unsigned location, i
     if (location > LocOutputChange)
         return std::wstring();
 
-    const std::wstring file = location == LocBackup
-        ? GetBuildDirName(build) + L"\\" + name + L".ini"
-        : name + L".ini";
-    std::wstring first, second, third;
+    std::wstring path;
+    const wchar_t* second = name.c_str();
+    const wchar_t* third = L"";
     switch (location) {
-    case LocSource:       first = GetComposeDir(); second = name; third = L"Source"; break;
-    case LocBackup:       first = GetComposeDir(); second = name; third = L"Backup"; break;
-    case LocOutput:       first = GetComposeDir(); second = name; third = L"Output"; break;
-    case LocInstall:      first = GetInstallDir(); second = L"Install"; third = L"Compose"; break;
-    case LocTemp:         first = GetInstallDir(); second = L"Temp"; third = L"Compose"; break;
-    case LocOutputChange: first = GetOutputChangeDir(); second = name; third = L"Output"; break;
+    case LocSource:       path = GetComposeDir(); third = L"Source"; break;
+    case LocBackup:       path = GetComposeDir(); third = L"Backup"; break;
+    case LocOutput:       path = GetComposeDir(); third = L"Output"; break;
+    case LocInstall:      path = GetInstallDir(); second = L"Install"; third = L"Compose"; break;
+    case LocTemp:         path = GetInstallDir(); second = L"Temp"; third = L"Compose"; break;
+    case LocOutputChange: path = GetOutputChangeDir(); third = L"Output"; break;
     }
-    return first + second + L"\\" + third + L"\\" + file;
+    // One string grown in place: the path is made for every file a search reads.
+    path.reserve(path.size() + 2 * name.size() + 32);
+    path.append(second).append(1, L'\\').append(third).append(1, L'\\');
+    if (location == LocBackup)
+        path.append(GetBuildDirName(build)).append(1, L'\\');
+    return path.append(name).append(L".ini");
 }
 
 std::wstring GetComposeFilePath(const wchar_t* component)

@@ -298,4 +298,65 @@ TEST(IniLoad, FilesAndPaths)
     EXPECT_FALSE(ini.Load(nullptr));
 }
 
+// A partial load reads its file through a window that moves along it; the
+// document must be the one a parse of the same bytes gives, wherever lines
+// of every length (one piece, several, cut, ending with CR or without)
+// fall against the window's edges. With the empty key the filter keeps
+// every line, so the whole document is compared too.
+TEST(IniLoad, APartialLoadOfAFileAsLargeAsManyWindows)
+{
+    // With its CR, a line holds at most 3069 characters: one more ends the reading.
+    const size_t lengths[] = {0, 1, 5, 40, 1021, 1022, 1023, 1024, 1500, 2045, 2046, 2047, 2048, 3067, 3068};
+    const wchar_t* const keys[] = {L"k", L"Key", L"other", L" k", L"\tKEY", L"[no", L"x"};
+    std::wstring text(1, L'\uFEFF');
+    unsigned step = 0;
+    while (text.size() < 200000) {
+        if (step % 7 == 0)
+            text += L"[S" + std::to_wstring(step % 13) + L"]\n";
+        const std::wstring key = keys[step % 7];
+        const size_t length = lengths[(step * 4) % 15];
+        std::wstring line = key + L"=";
+        while (line.size() < length)
+            line += wchar_t(L'a' + (line.size() + step) % 26);
+        line.resize(length);
+        // A line of a multiple of 1023 characters before LF goes on with
+        // the next line (which could then end the reading): these take CR LF.
+        const bool crlf = step % 3 == 0 || length == 1023 || length == 2046;
+        text += line + (crlf ? L"\r\n" : L"\n");
+        // Now and then three lines of 1023 characters and LF: one line of
+        // three pieces, the longest stretch of text a line takes.
+        if (step % 11 == 5)
+            for (int piece = 0; piece < 3; ++piece)
+                text += L"k=" + std::wstring(1021, wchar_t(L'A' + piece)) + L"\n";
+        ++step;
+    }
+    // A line of 3070 characters ends the reading: what follows is not read.
+    text += L"[Last]\nk=" + std::wstring(3068, L'z') + L"\n[After]\nk=never\n";
+    const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    tntest::TempDir dir;
+    const std::wstring path = dir / L"big.ini";
+    tntest::WriteBytes(path, bytes);
+
+    CIniReader whole;
+    whole.Parse(bytes.data(), bytes.size());
+    ASSERT_NE(nullptr, whole.FindSection(L"Last"));  // the text is read to its end
+    // The window as shipped, and windows of a line's worth and a little
+    // more, which move every few lines and meet every kind of line at
+    // their edges.
+    for (size_t window : {0, 1, 2, 3, 5, 8, 13, 500, 2000}) {
+        tn::SetPartialLoadWindowForTesting(window);
+        for (const tn::CIniKeyFilter& filter : {tn::CIniKeyFilter{L"k", L"other"}, tn::CIniKeyFilter{L""}}) {
+            CIniReader loaded, parsed;
+            ASSERT_TRUE(loaded.Load(path.c_str(), filter));
+            parsed.Parse(bytes.data(), bytes.size(), filter);
+            EXPECT_TRUE(Dump(parsed) == Dump(loaded)) << window;  // (megabytes: not printed)
+            EXPECT_EQ(nullptr, loaded.FindSection(L"After"));
+        }
+        CIniReader all;
+        ASSERT_TRUE(all.Load(path.c_str(), tn::CIniKeyFilter{L""}));
+        EXPECT_TRUE(Dump(whole) == Dump(all)) << window;
+    }
+    tn::SetPartialLoadWindowForTesting(0);
+}
+
 }  // namespace

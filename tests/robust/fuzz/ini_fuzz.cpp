@@ -109,6 +109,20 @@ std::string CheckLookups(const CIniReader& doc, const std::string& bytes, Rng& r
     return "";
 }
 
+// Sections and entries of a document, in order, as one text.
+std::wstring Listing(const CIniReader& doc)
+{
+    std::wstring out;
+    for (size_t s = 0; s < doc.GetSectionCount(); ++s) {
+        const CIniSection* section = doc.GetSectionAt(s);
+        out += L"[" + std::wstring(section->GetName()) + L"]";
+        for (size_t e = 0; e < section->GetEntryCount(); ++e)
+            out += std::wstring(L"{") + section->GetEntryAt(e)->GetKey() + L"=" +
+                   section->GetEntryAt(e)->GetValue() + L"}";
+    }
+    return out;
+}
+
 std::string Generate(uint64_t seed)
 {
     Rng rng(seed);
@@ -145,12 +159,21 @@ public:
         if (!message.empty())
             return message;
 
-        // The same bytes read from a file give the same document.
+        // The same bytes read from a file give the same document, also
+        // when a partial load reads it through a window that moves along it.
         WriteFileBytes(input_, bytes);
         CIniReader read;
         const bool loaded = read.Load(input_.c_str());
         if (loaded != (bytes.size() != 0))
             return "Load answers for a file of " + std::to_string(bytes.size()) + " bytes";
+        const tn::CIniKeyFilter keys{L"Path", L"Title0409", L"tnmain.exe", L"ComposeList"};
+        tn::SetPartialLoadWindowForTesting(1 + rng.Below(64));
+        CIniReader windowed, parsed;
+        windowed.Load(input_.c_str(), keys);
+        tn::SetPartialLoadWindowForTesting(0);
+        parsed.Parse(bytes.data(), bytes.size(), keys);
+        if (Listing(windowed) != Listing(parsed))
+            return "a partial load of the file differs from one of its bytes";
         if (!doc.SaveAs(saved_.c_str()) || !read.SaveAs(reread_.c_str()))
             return "SaveAs failed";
         std::string previous = ReadFileBytes(saved_);
