@@ -469,10 +469,11 @@ bool CIniReader::LoadFile(const wchar_t* path, const CIniKeyFilter* keys)
     // leaves the document empty: it is not the file's content, so the load
     // fails rather than answer as a file without the keys asked for.
     const FileReadFunction readFile = g_testFileRead ? g_testFileRead : &ReadFile;
-    if (keys) {
-        // A partial load keeps copies of its few lines and reads the file
-        // through a window: no block the size of the file is made and freed
-        // for each load, and a file larger than memory can be searched.
+    if (keys && units > g_windowUnits) {
+        // A partial load of a file larger than its window reads it through
+        // the window, keeping copies of its few lines: no block the size of
+        // the file is made and freed for each load, and a file larger than
+        // memory can be searched.
         FileText text(file.Get(), readFile, size);
         IniLineParser parser(text, text_.get(), std::min(units, g_windowUnits), *this, keys);
         parser.Run();
@@ -565,22 +566,26 @@ void CIniReader::Clear()
     // kept, emptied, for the next parse.
     sections_.clear();
     for (size_t i = 0; i < sectionsUsed_; ++i)
-        sectionStore_[i].Empty();
+        SectionObject(i).Empty();
     sectionsUsed_ = 0;
     partial_ = false;
     indexedSections_ = 0;
     lastFound_ = nullptr;
-    textBlocks_.clear();
-    textNext_ = nullptr;
-    textRoom_ = 0;
+    // The first block of stored texts is kept for the next load.
+    if (textBlocks_.size() > 1)
+        textBlocks_.resize(1);
+    textNext_ = textBlocks_.empty() ? nullptr : textBlocks_[0].get();
+    textRoom_ = textBlocks_.empty() ? 0 : firstBlockChars_;
 }
 
 void CIniReader::ReserveText(size_t chars)
 {
     std::unique_ptr<wchar_t[]> block(new wchar_t[chars]);
-    textNext_ = block.get();
-    textRoom_ = chars;
+    if (textBlocks_.empty())
+        firstBlockChars_ = chars;
     textBlocks_.push_back(std::move(block));
+    textNext_ = textBlocks_.back().get();
+    textRoom_ = chars;
 }
 
 const wchar_t* CIniReader::StoreText(const wchar_t* text, size_t length)
@@ -705,8 +710,11 @@ CIniSection& CIniReader::AddSection(const wchar_t* name, size_t length, bool nam
     // Room first, so that running out of memory changes nothing.
     if (sections_.size() == sections_.capacity())
         sections_.reserve(std::max<size_t>(kFirstSectionRoom, 2 * sections_.size()));
-    if (sectionsUsed_ == sectionStore_.size())
-        sectionStore_.emplace_back();
+    if (sectionsUsed_ == sectionBlocks_.size() * kSectionBlock) {
+        if (sectionBlocks_.size() == sectionBlocks_.capacity())
+            sectionBlocks_.reserve(std::max<size_t>(4, 2 * sectionBlocks_.size()));
+        sectionBlocks_.emplace_back(new CIniSection[kSectionBlock]);
+    }
     if (nameInPlace) {
         // The name ends at or before the end of its line: on the closing
         // bracket, a blank, a comment, the line feed already read, or the
@@ -715,7 +723,7 @@ CIniSection& CIniReader::AddSection(const wchar_t* name, size_t length, bool nam
     } else {
         name = StoreText(name, length);
     }
-    CIniSection& section = sectionStore_[sectionsUsed_++];
+    CIniSection& section = SectionObject(sectionsUsed_++);
     section.name_ = name;
     section.nameLength_ = length;
     sections_.push_back(&section);

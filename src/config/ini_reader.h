@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,12 +138,18 @@ private:
     const wchar_t* StoreText(const wchar_t* text, size_t length);
     void ReserveText(size_t chars);
 
-    // The sections in file order. Their objects live in sectionStore_, whose
-    // first sectionsUsed_ are in use; the rest are emptied ones kept with
-    // their entry arrays for the next load, so that loading one file after
-    // another into a reader makes no new objects.
+    // The sections in file order. Their objects live in blocks of
+    // kSectionBlock, made as needed; the first sectionsUsed_ objects are in
+    // use, the rest are emptied ones kept with their entry arrays for the
+    // next load, so that loading one file after another into a reader makes
+    // no new objects. (Objects never move: sections_ points at them.)
+    static constexpr size_t kSectionBlock = 16;
+    CIniSection& SectionObject(size_t index)
+    {
+        return sectionBlocks_[index / kSectionBlock][index % kSectionBlock];
+    }
     std::vector<CIniSection*> sections_;
-    std::deque<CIniSection> sectionStore_;
+    std::vector<std::unique_ptr<CIniSection[]>> sectionBlocks_;
     size_t sectionsUsed_ = 0;
     std::wstring path_;
     bool partial_ = false;  // loaded with a key filter
@@ -165,6 +170,7 @@ private:
     // Where a line of several pieces is joined; made at the first such line.
     std::unique_ptr<wchar_t[]> lineBuffer_;
     std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;
+    size_t firstBlockChars_ = 0;
     wchar_t* textNext_ = nullptr;
     size_t textRoom_ = 0;
 };

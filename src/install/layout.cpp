@@ -82,7 +82,9 @@ std::wstring GetProductFilePath(const wchar_t* product)
 {
     if (!product)
         return std::wstring();
-    return GetProductDir() + product + L".ini";
+    std::wstring path = GetInstallDir();
+    path.reserve(path.size() + wcslen(product) + 24);
+    return path.append(L"Install\\Product\\").append(product).append(L".ini");
 }
 
 std::wstring GetBuildDirName(int build)

@@ -31,12 +31,12 @@ const wchar_t kParentKey[] = L"Parent";
 const wchar_t kResourceKey[] = L"Resource";
 const wchar_t kSupportOSKey[] = L"SupportOS";
 
-// The keys LoadComponentNames reads: of the file, only their lines are split.
+// The keys HoldsComponent reads: of the file, only their lines are split.
 const CIniKeyFilter kNameKeys{kConflictKey, kProductIdKey, kAllKey,
                               kParentKey,   kResourceKey,  kSupportOSKey};
 
 // The text after the last path separator; empty when the path ends in one.
-std::wstring FileNamePart(const wchar_t* path)
+const wchar_t* FileNamePart(const wchar_t* path)
 {
     const wchar_t* name = path;
     for (const wchar_t* p = path; *p; ++p)
@@ -80,35 +80,44 @@ int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, 
     return kProductLoaded;
 }
 
-int CProduct::LoadComponentNames(const wchar_t* name, StringList& held)
+int CProduct::HoldsComponent(const wchar_t* name, const wchar_t* component, bool& holds)
 {
+    holds = false;
     if (!name)
         return kProductNoName;
     const int listed =
         LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, &kNameKeys, names_);
-    if (listed != kProductLoaded)
+    if (listed != kProductLoaded || !component)
         return listed;
-    // AddComponent's steps without the object: the name it would take from
-    // its description file path, and its SupportOS from that name's section.
-    for (const std::wstring& component : names_) {
-        if (component.empty())
+    // AddComponent's steps without the objects: a listed name whose object
+    // would carry the name asked for, and that name's SupportOS (every such
+    // name reads the same section).
+    for (const std::wstring& candidate : names_) {
+        if (candidate.empty())
             continue;
-        // A plain name (no dot, no backslash, short enough for the file-name
-        // buffer) is the object's name as it is; any other is put through
-        // the path the object would be made for.
-        const bool plain = component.size() < kPlainNameMaxChars &&
-                           component.find_first_of(L".\\") == std::wstring::npos;
-        if (plain) {
-            if (Supported(ParseHex(Ini.GetString(component.c_str(), kSupportOSKey))))
-                held.Append(component);
-            continue;
+        const bool same = IsPlainName(candidate)
+                              ? EqualsNoCase(candidate.c_str(), component)
+                              : EqualsNoCase(ObjectName(candidate).c_str(), component);
+        if (same) {
+            holds = Supported(ParseHex(Ini.GetString(component, kSupportOSKey)));
+            break;
         }
-        std::wstring objectName = ComponentNameFromPath(
-            BuildComposeFilePath(component.c_str(), PathType, kComposeBuildNumber).c_str());
-        if (Supported(ParseHex(Ini.GetString(objectName.c_str(), kSupportOSKey))))
-            held.Append(std::move(objectName));
     }
     return kProductLoaded;
+}
+
+bool CProduct::IsPlainName(const std::wstring& listed)
+{
+    return listed.size() < kPlainNameMaxChars &&
+           listed.find_first_of(L".\\") == std::wstring::npos;
+}
+
+std::wstring CProduct::ObjectName(const std::wstring& listed) const
+{
+    if (IsPlainName(listed))
+        return listed;
+    return ComponentNameFromPath(
+        BuildComposeFilePath(listed.c_str(), PathType, kComposeBuildNumber).c_str());
 }
 
 int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
@@ -117,17 +126,15 @@ int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* li
     names.Clear();
     if (!path)
         return kProductNoName;
-    std::wstring name = FileNamePart(path);
-    if (name.empty())
+    const wchar_t* name = FileNamePart(path);
+    if (!*name)
         return kProductNoName;
     FilePath = path;
     PathType = location;
-    if (name.size() > kProductNameBufferChars - 1)
-        name.resize(kProductNameBufferChars - 1);
-    const size_t dot = name.rfind(L'.');
+    Name.assign(name, wcsnlen(name, kProductNameBufferChars - 1));
+    const size_t dot = Name.rfind(L'.');
     if (dot != std::wstring::npos)
-        name.erase(dot);
-    Name = name;
+        Name.erase(dot);
 
     if (!(keys ? Ini.Load(path, *keys) : Ini.Load(path)))
         return kProductFileNotLoaded;

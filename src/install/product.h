@@ -42,12 +42,13 @@ public:
     // is (split at commas, nothing expanded); otherwise [HaveCompose] All is
     // expanded. Components added before a failing one stay.
     int Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags);
-    // What LoadByName(name, 0) leaves in Components, without making the
-    // component objects: the names those objects would carry, in list order,
-    // into `held` (the same result code; ProductID and Conflict are read).
-    // For questions that only ask which components a product holds: each
-    // object is a block of over 9 KB, which would dominate the query.
-    int LoadComponentNames(const wchar_t* name, StringList& held);
+    // Whether LoadByName(name, 0) would leave a component named `component`
+    // in Components, found without making the component objects (each is a
+    // block of over 9 KB) and reading of the file only the keys the answer
+    // needs: the same result code, ProductID and Conflict read; `holds` is
+    // false when the load fails. For the questions which products hold a
+    // component.
+    int HoldsComponent(const wchar_t* name, const wchar_t* component, bool& holds);
     // Creates, fills and keeps one component; 0 also when the name is empty
     // or the component is left out for SupportOS.
     int AddComponent(const wchar_t* name, unsigned flags);
@@ -85,6 +86,12 @@ private:
     // Whether a component whose section holds this SupportOS is kept on the
     // running Windows (its class is read once per load).
     bool Supported(uint32_t supportOS) const;
+    // The name the object made for a listed component carries (the file
+    // name of its description file path without its extension). A plain
+    // name (no dot, no backslash, short enough for the file-name buffer) is
+    // that name as it is.
+    std::wstring ObjectName(const std::wstring& listed) const;
+    static bool IsPlainName(const std::wstring& listed);
 
     mutable uint32_t windowsClass_ = 0;  // 0 until read
     // Lists a load fills and empties again; kept, so that a product object

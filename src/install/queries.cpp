@@ -65,17 +65,16 @@ std::wstring ProductsHolding(const StringList& products, const wchar_t* componen
     // never hold a comma) without splitting the text again per product.
     StringList listed;
     // One product object reads every file in turn, so its reader reuses its
-    // storage; held is filled afresh for each product.
+    // storage.
     CProduct product;
-    StringList held;
     for (const std::wstring& name : products) {
-        // What LoadByName(name, 0) would keep, without the component objects;
-        // a product that does not load holds nothing.
-        held.Clear();
-        product.LoadComponentNames(name.c_str(), held);
+        // Whether LoadByName(name, 0) would keep the component, without the
+        // component objects; a product that does not load holds nothing.
+        bool holds = false;
+        product.HoldsComponent(name.c_str(), component, holds);
         if (!result.empty() && result.back() != L',')
             result += L',';
-        if (ListContains(held, component)) {
+        if (holds) {
             const std::wstring item = byId ? std::to_wstring(product.ProductID) : name;
             if (AddUnique(listed, item.c_str()))
                 result += item;

@@ -185,9 +185,10 @@ TEST_F(Product, LeavesOutComponentsThisWindowsDoesNotSupport)
     EXPECT_EQ((Names{L"Any", L"Zero", L"Here", L"Mixed"}), ComponentNames(product));
 }
 
-// The names-only load answers what a full load with flags 0 keeps, on every
-// kind of file: the catalog queries rely on it instead of the objects.
-TEST_F(Product, NamesOnlyLoadKeepsWhatTheFullLoadKeeps)
+// The question whether a product holds a component answers what a full load
+// with flags 0 keeps, on every kind of file: the catalog queries rely on it
+// instead of the objects.
+TEST_F(Product, HoldsComponentAnswersWhatTheFullLoadKeeps)
 {
     const DWORD mask = tn::GetWindowsVersionMask(nullptr);
     ASSERT_EQ(0u, mask & 0x10000) << "test needs a Windows class without the bit 0x10000";
@@ -206,21 +207,31 @@ TEST_F(Product, NamesOnlyLoadKeepsWhatTheFullLoadKeeps)
             std::wstring(256, L'o') + L"," + std::wstring(300, L'p') + L".q," +
             std::wstring(300, L'r') + L"\n",
     };
+    // Every name the texts mention, in other letter cases too.
+    const Names asked{L"A",    L"a",    L"B",     L"C",    L"R1",   L"R2",   L"Any",
+                      L"ZERO", L"Old",  L"Here",  L"x",    L"x.y",  L"Q",    L"S",
+                      L"dot",  L"",     L"sub",   L"dir",  L"Ab",   L"Ab.c", L"mixed",
+                      std::wstring(254, L'n'),    std::wstring(255, L'm'),
+                      std::wstring(256, L'o'),    std::wstring(300, L'p'),
+                      std::wstring(259, L'r'),    std::wstring(300, L'r')};
     for (const std::wstring& text : texts) {
         install_.WriteProduct(L"P", text);
         tn::CProduct full, light;
-        tn::StringList held;
         const int fullResult = full.LoadByName(L"P", 0);
-        EXPECT_EQ(fullResult, light.LoadComponentNames(L"P", held)) << text;
-        EXPECT_EQ(ComponentNames(full), Names(held.begin(), held.end())) << text;
-        EXPECT_EQ(full.ProductID, light.ProductID) << text;
+        for (const std::wstring& name : asked) {
+            bool holds = true;
+            EXPECT_EQ(fullResult, light.HoldsComponent(L"P", name.c_str(), holds)) << text;
+            EXPECT_EQ(tn::FindComponent(full.Components, name.c_str()) != nullptr, holds)
+                << text << " / " << name;
+            EXPECT_EQ(full.ProductID, light.ProductID) << text;
+        }
         EXPECT_TRUE(light.Components.empty());
     }
     tn::CProduct missing;
-    tn::StringList none;
-    EXPECT_EQ(18, missing.LoadComponentNames(L"NoSuchProduct", none));
-    EXPECT_EQ(0u, none.Count());
-    EXPECT_EQ(2, missing.LoadComponentNames(nullptr, none));
+    bool holds = true;
+    EXPECT_EQ(18, missing.HoldsComponent(L"NoSuchProduct", L"A", holds));
+    EXPECT_FALSE(holds);
+    EXPECT_EQ(2, missing.HoldsComponent(nullptr, L"A", holds));
 }
 
 TEST_F(Product, UsesAGivenListUnchanged)
