@@ -1,5 +1,6 @@
 #include "install/product.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <new>
@@ -69,7 +70,9 @@ int CProduct::LoadByName(const wchar_t* name, unsigned flags)
 
 int CProduct::Load(const wchar_t* path, unsigned location, const wchar_t* list, unsigned flags)
 {
-    const int listed = LoadList(path, location, list, nullptr, names_);
+    int listed = ReadProductFile(path, location, nullptr);
+    if (listed == kProductLoaded)
+        listed = ListComponents(list, names_);
     if (listed != kProductLoaded)
         return listed;
     for (const std::wstring& component : names_) {
@@ -85,9 +88,15 @@ int CProduct::HoldsComponent(const wchar_t* name, const wchar_t* component, bool
     holds = false;
     if (!name)
         return kProductNoName;
-    const int listed =
-        LoadList(GetProductFilePath(name).c_str(), LocInstall, nullptr, &kNameKeys, names_);
-    if (listed != kProductLoaded || !component)
+    const int read = ReadProductFile(GetProductFilePath(name).c_str(), LocInstall, &kNameKeys);
+    if (read != kProductLoaded)
+        return read;
+    // A name that no list of the file mentions (nor any name whose object
+    // would be named otherwise) cannot be in the expanded list.
+    if (!component || !MayNameInList(component))
+        return *Ini.GetString(kHaveComposeSection, kAllKey) ? kProductLoaded : kProductNoComponents;
+    const int listed = ListComponents(nullptr, names_);
+    if (listed != kProductLoaded)
         return listed;
     // AddComponent's steps without the objects: a listed name whose object
     // would carry the name asked for, and that name's SupportOS (every such
@@ -95,7 +104,7 @@ int CProduct::HoldsComponent(const wchar_t* name, const wchar_t* component, bool
     for (const std::wstring& candidate : names_) {
         if (candidate.empty())
             continue;
-        const bool same = IsPlainName(candidate)
+        const bool same = IsPlainName(candidate.data(), candidate.size())
                               ? EqualsNoCase(candidate.c_str(), component)
                               : EqualsNoCase(ObjectName(candidate).c_str(), component);
         if (same) {
@@ -106,24 +115,23 @@ int CProduct::HoldsComponent(const wchar_t* name, const wchar_t* component, bool
     return kProductLoaded;
 }
 
-bool CProduct::IsPlainName(const std::wstring& listed)
+bool CProduct::IsPlainName(const wchar_t* name, size_t length)
 {
-    return listed.size() < kPlainNameMaxChars &&
-           listed.find_first_of(L".\\") == std::wstring::npos;
+    return length < kPlainNameMaxChars &&
+           std::find_if(name, name + length, [](wchar_t c) { return c == L'.' || c == L'\\'; }) ==
+               name + length;
 }
 
 std::wstring CProduct::ObjectName(const std::wstring& listed) const
 {
-    if (IsPlainName(listed))
+    if (IsPlainName(listed.data(), listed.size()))
         return listed;
     return ComponentNameFromPath(
         BuildComposeFilePath(listed.c_str(), PathType, kComposeBuildNumber).c_str());
 }
 
-int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
-                       const CIniKeyFilter* keys, StringList& names)
+int CProduct::ReadProductFile(const wchar_t* path, unsigned location, const CIniKeyFilter* keys)
 {
-    names.Clear();
     if (!path)
         return kProductNoName;
     const wchar_t* name = FileNamePart(path);
@@ -142,7 +150,12 @@ int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* li
     ProductID = Ini.GetInt(kVersionSection, kProductIdKey, 0);
     ClearComponents();
     windowsClass_ = 0;
+    return kProductLoaded;
+}
 
+int CProduct::ListComponents(const wchar_t* list, StringList& names) const
+{
+    names.Clear();
     if (list && *list) {
         SplitList(list, names, L',', false);
         return kProductLoaded;
@@ -152,6 +165,32 @@ int CProduct::LoadList(const wchar_t* path, unsigned location, const wchar_t* li
         return kProductNoComponents;
     ExpandComponentList(all, names);
     return kProductLoaded;
+}
+
+bool CProduct::MayNameInList(const wchar_t* component) const
+{
+    const size_t length = wcslen(component);
+    bool may = false;
+    // Every item of a list value (split at commas, no item limit: more
+    // items than the expansion reads are looked at, never fewer).
+    auto visit = [&](const wchar_t* start, size_t itemLength) {
+        may = !IsPlainName(start, itemLength) || EqualsNoCase(start, itemLength, component, length);
+        return !may;
+    };
+    for (size_t s = 0; s < Ini.GetSectionCount() && !may; ++s) {
+        const CIniSection* section = Ini.GetSectionAt(s);
+        for (size_t e = 0; e < section->GetEntryCount() && !may; ++e) {
+            const CIniEntry* entry = section->GetEntryAt(e);
+            const wchar_t* value = entry->GetValue();
+            if (EqualsNoCase(entry->GetKey(), kParentKey))
+                visit(value, entry->GetValueLength());  // a parent is one name, commas and all
+            else if (EqualsNoCase(entry->GetKey(), kAllKey) ||
+                     EqualsNoCase(entry->GetKey(), kResourceKey))
+                ForEachItem(value, value + entry->GetValueLength(), L',', LongItems::kVisit,
+                            EmptyItems::kSkip, visit);
+        }
+    }
+    return may;
 }
 
 bool CProduct::Supported(uint32_t supportOS) const

@@ -79,10 +79,14 @@ public:
 
 private:
     // Steps of Load before the components are added: the file read (whole,
-    // or only the lines of the keys `keys` holds), the [Version] values, the
-    // component list. 0 or Load's error code.
-    int LoadList(const wchar_t* path, unsigned location, const wchar_t* list,
-                 const CIniKeyFilter* keys, StringList& names);
+    // or only the lines of the keys `keys` holds) with the [Version] values,
+    // then the component list. 0 or Load's error code.
+    int ReadProductFile(const wchar_t* path, unsigned location, const CIniKeyFilter* keys);
+    int ListComponents(const wchar_t* list, StringList& names) const;
+    // False when no name in the file's All, Parent and Resource values is
+    // `component` nor a name whose object would be named otherwise: then
+    // the expanded list cannot hold it.
+    bool MayNameInList(const wchar_t* component) const;
     // Whether a component whose section holds this SupportOS is kept on the
     // running Windows (its class is read once per load).
     bool Supported(uint32_t supportOS) const;
@@ -91,7 +95,7 @@ private:
     // name (no dot, no backslash, short enough for the file-name buffer) is
     // that name as it is.
     std::wstring ObjectName(const std::wstring& listed) const;
-    static bool IsPlainName(const std::wstring& listed);
+    static bool IsPlainName(const wchar_t* name, size_t length);
 
     mutable uint32_t windowsClass_ = 0;  // 0 until read
     // Lists a load fills and empties again; kept, so that a product object
