@@ -14,7 +14,7 @@ if [ "$TN_PRESET" = default ]; then
 else
     cmake --preset x64 >/dev/null
 fi
-cmake --build --preset "$TN_PRESET"
+cmake --build --preset "$TN_PRESET" --target TNInstall Vaultcore tninstall
 
 prefix=$PWD/${TN_BIN%/bin}/wine/demo
 bash scripts/demo-setup.sh "$prefix" "$PWD/$TN_BIN"

@@ -1,8 +1,10 @@
 #include "config/file_record.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "config/text_utils.h"
@@ -11,12 +13,18 @@ namespace tn {
 namespace {
 
 // The parser's scratch: one slot per item, each holding at most
-// kRecordScratchChars characters. Lengths are kept beside the slots, so an
-// item that fills its slot completely needs no terminator inside it.
+// kRecordScratchChars characters and a terminator after them. Lengths are
+// kept beside the slots.
 struct RecordScratch {
-    wchar_t slots[kRecordScratchSlots][kRecordScratchChars];
+    wchar_t slots[kRecordScratchSlots][kRecordScratchChars + 1];
     size_t lengths[kRecordScratchSlots];
     int commas;
+};
+
+// One item of the scratch: its text (terminated) and length.
+struct ItemText {
+    const wchar_t* text;
+    size_t length;
 };
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -34,28 +42,42 @@ void SplitItems(const wchar_t* value, RecordScratch& scratch)
         if (*p == L',') {
             ++scratch.commas;
             if (scratch.commas >= kRecordScratchSlots)
-                return;
+                break;
             ++slot;
             continue;
         }
         scratch.slots[slot][scratch.lengths[slot]++] = *p;
         if (scratch.lengths[slot] == kRecordScratchChars)
-            return;
+            break;
     }
+    for (int i = 0; i < kRecordScratchSlots; ++i)
+        scratch.slots[i][scratch.lengths[i]] = L'\0';
 }
 
-std::wstring Item(const RecordScratch& scratch, int number)
+ItemText Item(const RecordScratch& scratch, int number)
 {
     const int slot = number - 1;
-    return std::wstring(scratch.slots[slot], scratch.lengths[slot]);
+    return {scratch.slots[slot], scratch.lengths[slot]};
 }
 
-// Text, trimmed of blanks and cut to the field.
+// `length` units of `text`, trimmed of blanks and cut to the field.
+void CopyTrimmed(const wchar_t* text, size_t length, wchar_t* field, size_t capacity)
+{
+    while (length > 0 && *text == L' ') {
+        ++text;
+        --length;
+    }
+    while (length > 0 && text[length - 1] == L' ')
+        --length;
+    const size_t kept = std::min(length, capacity - 1);
+    std::wmemcpy(field, text, kept);
+    field[kept] = L'\0';
+}
+
 void ToText(const RecordScratch& scratch, int number, wchar_t* field, size_t capacity)
 {
-    std::wstring text = Item(scratch, number);
-    Trim(text);
-    CopyToField(field, capacity, text.c_str());
+    const ItemText item = Item(scratch, number);
+    CopyTrimmed(item.text, item.length, field, capacity);
 }
 
 // Decimal number with its fraction dropped: white space, a sign, digits, a
@@ -65,48 +87,54 @@ void ToText(const RecordScratch& scratch, int number, wchar_t* field, size_t cap
 // range gives 0, the low half of the processor's "indefinite" integer.
 int32_t ToNumber(const RecordScratch& scratch, int number)
 {
-    const std::wstring text = Item(scratch, number);
+    const ItemText item = Item(scratch, number);
+    const wchar_t* const text = item.text;
+    const size_t size = item.length;
     size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i]))
+    while (i < size && IsWhiteSpace(text[i]))
         ++i;
     const size_t start = i;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+    const bool negative = i < size && text[i] == L'-';
+    if (i < size && (text[i] == L'+' || text[i] == L'-'))
         ++i;
-    size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i]))
-        ++i, ++digits;
-    // Digits alone below 2^53 are the double they would be read as, so the
-    // common case needs no conversion through a double.
-    const bool integral =
-        i == text.size() || (text[i] != L'.' && text[i] != L'e' && text[i] != L'E');
-    if (digits > 0 && integral) {
-        constexpr uint64_t kExact = uint64_t(1) << 53;
-        const bool negative = text[start] == L'-';
-        uint64_t whole = 0;
-        size_t d = i - digits;
-        for (; d < i && whole < kExact; ++d)
-            whole = whole * 10 + uint64_t(text[d] - L'0');
-        if (d == i && whole < kExact)
-            return static_cast<int32_t>(static_cast<uint32_t>(negative ? 0 - whole : whole));
-    }
-    if (i < text.size() && text[i] == L'.') {
+    const size_t wholeStart = i;
+    while (i < size && IsDigit(text[i]))
         ++i;
-        while (i < text.size() && IsDigit(text[i]))
-            ++i, ++digits;
+    const size_t wholeEnd = i;
+    size_t fraction = 0;
+    if (i < size && text[i] == L'.') {
+        ++i;
+        while (i < size && IsDigit(text[i]))
+            ++i, ++fraction;
     }
-    if (digits == 0)
+    if (wholeEnd == wholeStart && fraction == 0)
         return 0;
-    if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+    bool exponent = false;
+    if (i < size && (text[i] == L'e' || text[i] == L'E')) {
         size_t j = i + 1;
-        if (j < text.size() && (text[j] == L'+' || text[j] == L'-'))
+        if (j < size && (text[j] == L'+' || text[j] == L'-'))
             ++j;
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j]))
+        if (j < size && IsDigit(text[j])) {
+            while (j < size && IsDigit(text[j]))
                 ++j;
             i = j;
+            exponent = true;
         }
     }
-    const std::wstring numberText = text.substr(start, i - start);
+    // A number of at most 15 significant digits without an exponent is
+    // read as a double close enough that its truncation is its whole part:
+    // the common case needs no conversion through a double.
+    size_t firstDigit = wholeStart;
+    while (firstDigit < wholeEnd && text[firstDigit] == L'0')
+        ++firstDigit;
+    constexpr size_t kExactDigits = 15;
+    if (!exponent && (wholeEnd - firstDigit) + fraction <= kExactDigits) {
+        uint64_t whole = 0;
+        for (size_t d = firstDigit; d < wholeEnd; ++d)
+            whole = whole * 10 + uint64_t(text[d] - L'0');
+        return static_cast<int32_t>(static_cast<uint32_t>(negative ? 0 - whole : whole));
+    }
+    const std::wstring numberText(text + start, i - start);
     const double value = std::wcstod(numberText.c_str(), nullptr);
     // 2^63 is exact in a double; the range check keeps the cast defined.
     constexpr double kLimit = 9223372036854775808.0;
@@ -122,13 +150,13 @@ int32_t ToNumber(const RecordScratch& scratch, int number)
 // beyond the 32-bit range are clamped.
 int32_t ToInteger(const RecordScratch& scratch, int number)
 {
-    return ParseIniInt(Item(scratch, number).c_str(), 0);
+    return ParseIniInt(Item(scratch, number).text, 0);
 }
 
 // Hexadecimal: ParseHex of the item as it stands, blanks included.
 uint32_t ToHex(const RecordScratch& scratch, int number)
 {
-    return ParseHex(Item(scratch, number).c_str());
+    return ParseHex(Item(scratch, number).text);
 }
 
 // The complaint about a short line goes to standard output as wide text.
@@ -159,9 +187,8 @@ int ParseFileRecord(const CIniEntry* entry, FileRecord* record)
     RecordScratch scratch;
     SplitItems(entry->GetValue(), scratch);
 
-    std::wstring name = entry->GetKey();
-    Trim(name);
-    CopyToField(record->Name, sizeof(record->Name) / sizeof(wchar_t), name.c_str());
+    CopyTrimmed(entry->GetKey(), entry->GetKeyLength(), record->Name,
+                sizeof(record->Name) / sizeof(wchar_t));
 
     ToText(scratch, 1, record->SourceDir, sizeof(record->SourceDir) / sizeof(wchar_t));
     ToText(scratch, 2, record->DestDir, sizeof(record->DestDir) / sizeof(wchar_t));

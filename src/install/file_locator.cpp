@@ -239,7 +239,10 @@ std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& 
         });
     } else {
         mapped = MapFileName(owner, file, dest.c_str(), context);
-        dir = GetInstallDir() + entry.ComponentPath;
+        dir = GetInstallDir();
+        // Room for the whole path at once: this is the common case.
+        dir.reserve(dir.size() + wcslen(entry.ComponentPath) + dest.size() + mapped.size() + 2);
+        dir += entry.ComponentPath;
         while (!dir.empty() && IsWhiteSpace(dir.back()))
             dir.pop_back();
         EnsureTrailingBackslash(dir);
@@ -251,9 +254,9 @@ std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& 
         });
     }
     EnsureTrailingBackslash(dir);
-    const std::wstring path = dir + mapped;
-    context.Trace([&] { return L"resolved to " + path; });
-    return path;
+    dir += mapped;
+    context.Trace([&] { return L"resolved to " + dir; });
+    return dir;
 }
 
 std::wstring FindComponentFile(const wchar_t* component, const wchar_t* fileName,
