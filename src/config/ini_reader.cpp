@@ -610,8 +610,15 @@ const CIniSection* CIniReader::FindSection(const wchar_t* name) const
 {
     if (!name)
         return nullptr;
+    return FindSection(name, wcsnlen(name, CIniSection::kMaxNameChars));
+}
+
+const CIniSection* CIniReader::FindSection(const wchar_t* name, size_t length) const
+{
+    if (!name)
+        return nullptr;
     // A name is looked up as it would be stored: cut to its field.
-    const size_t length = wcsnlen(name, CIniSection::kMaxNameChars);
+    length = std::min(length, CIniSection::kMaxNameChars);
     if (sections_.size() >= kIndexMinSections)
         return FindIndexed(name, length);
     for (const CIniSection* section : sections_) {

@@ -94,6 +94,8 @@ public:
     // Documents of many sections answer from a name index.
     CIniSection* FindSection(const wchar_t* name);
     const CIniSection* FindSection(const wchar_t* name) const;
+    // The same for the first `length` units of `name`.
+    const CIniSection* FindSection(const wchar_t* name, size_t length) const;
     // The value of the first matching entry, or "" (never null). Valid until
     // the document changes.
     const wchar_t* GetString(const wchar_t* section, const wchar_t* key) const;

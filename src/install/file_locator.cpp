@@ -122,13 +122,6 @@ bool LoadDescriptionFile(CIniReader& ini, const std::wstring& component, const w
     return loaded;
 }
 
-void ReadSectionList(const CIniReader& ini, const std::wstring& component, StringList& sections,
-                     const LookupContext& context)
-{
-    const wchar_t* list = ini.GetString(L"HaveSection", component.c_str());
-    SplitList(list, sections, L',', false);
-    context.Trace([&] { return L"[HaveSection] " + component + L" = " + Quoted(list); });
-}
 
 std::wstring DescribeLine(const wchar_t* section, const CIniEntry& line)
 {
@@ -157,11 +150,9 @@ struct ComponentRecord {
 // `ini`, then walks the sections its [HaveSection] line lists, in list order
 // and each in file order, for the first record of `fileName` (keys compared
 // by `match`) whose destination equals `filter` (any destination for a null
-// filter), and resolves that record. `ini` keeps the file for the caller;
-// `sections` is working storage that a search of many components reuses.
-ComponentRecord SearchComponent(CIniReader& ini, StringList& sections,
-                                const std::wstring& component, const wchar_t* fileName,
-                                const wchar_t* filter, KeyMatch match,
+// filter), and resolves that record. `ini` keeps the file for the caller.
+ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
+                                const wchar_t* fileName, const wchar_t* filter, KeyMatch match,
                                 const LookupContext& context)
 {
     ComponentRecord found;
@@ -170,19 +161,23 @@ ComponentRecord SearchComponent(CIniReader& ini, StringList& sections,
     found.loaded = true;
     found.componentPath = ini.GetString(L"Version", kPathKey);
     context.Trace([&] { return L"[Version] Path = " + Quoted(found.componentPath); });
-    sections.Clear();
-    ReadSectionList(ini, component, sections, context);
+    const wchar_t* const list = ini.GetString(L"HaveSection", component.c_str());
+    context.Trace([&] { return L"[HaveSection] " + component + L" = " + Quoted(list); });
 
     const size_t nameLength = match == KeyMatch::kStoredKey
                                   ? wcsnlen(fileName, CIniEntry::kMaxKeyChars)
                                   : wcslen(fileName);
     // A FileEntry is several kilobytes: made on the first key match only.
     std::unique_ptr<FileEntry> entry;
-    for (const std::wstring& name : sections) {
-        const CIniSection* section = ini.FindSection(name.c_str());
+    // The listed sections as the list splits (an item of the item limit or
+    // more ends the list), each looked up where it stands in the text.
+    auto searchSection = [&](const wchar_t* name, size_t length) {
+        const CIniSection* section = ini.FindSection(name, length);
         if (!section) {
-            context.Trace([&] { return L"section [" + name + L"] not found, skipped"; });
-            continue;
+            context.Trace([&] {
+                return L"section [" + std::wstring(name, length) + L"] not found, skipped";
+            });
+            return true;
         }
         for (size_t i = 0; i < section->GetEntryCount(); ++i) {
             const CIniEntry* line = section->GetEntryAt(i);
@@ -207,9 +202,12 @@ ComponentRecord SearchComponent(CIniReader& ini, StringList& sections,
                         found.componentPath.c_str());
             found.matched = true;
             found.path = ResolveFileRecordPath(*entry, context);
-            return found;
+            return false;
         }
-    }
+        return true;
+    };
+    ForEachItem(list, list + wcslen(list), L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
+                searchSection);
     return found;
 }
 
@@ -270,11 +268,10 @@ std::wstring FindComponentFile(const wchar_t* component, const wchar_t* fileName
     StringList visited;
     std::wstring current = component;
     CIniReader ini;
-    StringList sections;
     for (;;) {
         visited.Append(current);
-        const ComponentRecord found = SearchComponent(ini, sections, current, fileName, filter,
-                                                      KeyMatch::kWholeName, context);
+        const ComponentRecord found =
+            SearchComponent(ini, current, fileName, filter, KeyMatch::kWholeName, context);
         if (!found.loaded)
             return std::wstring();
         if (found.matched)
@@ -310,33 +307,48 @@ std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* co
         context.Trace([&] { return L"search: " + installIni + L" not loaded"; });
         return std::wstring();
     }
-    StringList components;
-    SplitList(ini.GetString(L"InstallCompose", kComposeListKey), components, L',', false);
-    components.Append(kBuiltInComponent);
+    // The list is kept apart from the reader, which loads each component's
+    // file in turn; its names are taken one at a time as SplitList would
+    // split them, and the built-in component follows them.
+    const std::wstring list = ini.GetString(L"InstallCompose", kComposeListKey);
+    const wchar_t* const listEnd = list.c_str() + list.size();
     context.Trace([&] {
         std::wstring order;
-        for (const std::wstring& name : components)
-            order += (order.empty() ? L"" : L", ") + name;
-        return L"search order: " + order;
+        ForEachItem(list.c_str(), listEnd, L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
+                    [&](const wchar_t* name, size_t length) {
+                        order.append(L", ").append(name, length);
+                        return true;
+                    });
+        return L"search order: " + order.substr(order.empty() ? 0 : 2) +
+               (order.empty() ? L"" : L", ") + kBuiltInComponent;
     });
 
-    StringList sections;
-    for (const std::wstring& name : components) {
-        const ComponentRecord found = SearchComponent(ini, sections, name, fileName, nullptr,
-                                                      KeyMatch::kStoredKey, context);
+    std::wstring name;
+    std::wstring path;
+    // Searches one component; false once it holds the file.
+    auto searchComponent = [&](const wchar_t* start, size_t length) {
+        name.assign(start, length);
+        const ComponentRecord found =
+            SearchComponent(ini, name, fileName, nullptr, KeyMatch::kStoredKey, context);
         if (!found.loaded)
-            continue;
+            return true;
         if (!found.matched) {
             context.Trace([&] {
                 return L"component " + Quoted(name) + L" holds no record of " + Quoted(fileName);
             });
-            continue;
+            return true;
         }
-        if (!found.path.empty()) {
-            if (component)
-                *component = name;
-            return found.path;
-        }
+        path = found.path;
+        return path.empty();
+    };
+    ForEachItem(list.c_str(), listEnd, L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
+                searchComponent);
+    if (path.empty())
+        searchComponent(kBuiltInComponent, wcslen(kBuiltInComponent));
+    if (!path.empty()) {
+        if (component)
+            *component = name;
+        return path;
     }
     context.Trace(L"search: no installed component holds the file");
     return std::wstring();
