@@ -23,14 +23,27 @@ GetFileSizeFn g_getFileSize;
 ReadFileFn g_readFile;
 CloseHandleFn g_closeHandle;
 
-std::wstring Folded(const std::wstring& text)
-{
-    std::wstring folded = text;
-    for (wchar_t& c : folded)
-        if (c >= L'A' && c <= L'Z')
-            c = wchar_t(c + 32);
-    return folded;
-}
+inline wchar_t Fold(wchar_t c) { return (c >= L'A' && c <= L'Z') ? wchar_t(c + 32) : c; }
+
+// Paths compared with ASCII letters folded, without making folded copies:
+// the lookup is part of every call measured from memory.
+struct FoldedLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const
+    {
+        return Less(a.c_str(), b.c_str());
+    }
+    bool operator()(const std::wstring& a, const wchar_t* b) const { return Less(a.c_str(), b); }
+    bool operator()(const wchar_t* a, const std::wstring& b) const { return Less(a, b.c_str()); }
+    using is_transparent = void;
+    static bool Less(const wchar_t* a, const wchar_t* b)
+    {
+        for (;; ++a, ++b) {
+            const wchar_t x = Fold(*a), y = Fold(*b);
+            if (x != y || x == L'\0')
+                return x < y;
+        }
+    }
+};
 
 struct Held {
     std::vector<char> bytes;
@@ -44,7 +57,7 @@ struct OpenCopy {
 
 bool g_serving = false;
 size_t g_passedThrough = 0;
-std::map<std::wstring, std::unique_ptr<Held>> g_files;  // by folded path
+std::map<std::wstring, std::unique_ptr<Held>, FoldedLess> g_files;
 // Handles of open copies are addresses of these slots: they cannot be
 // confused with the system's handles, which are small numbers.
 constexpr size_t kSlots = 16;
@@ -63,7 +76,7 @@ HANDLE WINAPI MemoryCreateFileW(LPCWSTR path, DWORD access, DWORD share,
                                 HANDLE templateFile)
 {
     if (g_serving && path && disposition == OPEN_EXISTING && !(access & GENERIC_WRITE)) {
-        const auto it = g_files.find(Folded(path));
+        const auto it = g_files.find(path);
         if (it != g_files.end()) {
             for (OpenCopy& slot : g_open) {
                 if (!slot.file) {
@@ -126,8 +139,7 @@ bool InstallMemoryFiles()
 
 bool HoldInMemory(const std::wstring& path)
 {
-    const std::wstring key = Folded(path);
-    if (g_files.count(key))
+    if (g_files.count(path))
         return true;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
@@ -141,13 +153,13 @@ bool HoldInMemory(const std::wstring& path)
     CloseHandle(file);
     if (!ok || read != held->bytes.size())
         return false;
-    g_files[key] = std::move(held);
+    g_files[path] = std::move(held);
     return true;
 }
 
 const std::vector<char>* HeldBytes(const std::wstring& path)
 {
-    const auto it = g_files.find(Folded(path));
+    const auto it = g_files.find(path);
     return it == g_files.end() ? nullptr : &it->second->bytes;
 }
 

@@ -107,6 +107,15 @@ ILocalInstall* CreateLocalInstall()
     return object;
 }
 
+std::wstring ReadInstalledList(InstalledList which)
+{
+    const bool products = which == InstalledList::Products;
+    const wchar_t* const key = products ? kProductKey : kComposeKey;
+    CIniReader ini;
+    ini.Load(GetInstallIniPath().c_str(), CIniKeyFilter{key});
+    return ini.GetString(products ? kProductSection : kComposeSection, key);
+}
+
 void CLocalInstall::Release() { delete this; }
 
 int CLocalInstall::Open()

@@ -58,6 +58,14 @@ private:
 // null when no memory is left. The caller calls Release exactly once.
 ILocalInstall* CreateLocalInstall();
 
+// The installed products' or components' list of install.ini, read on its
+// own for a question that only reads it (only that line of the file is
+// kept): the text GetProductList or GetComposeList of a new object gives,
+// empty when install.ini is missing or cannot be read. Running out of
+// memory throws std::bad_alloc.
+enum class InstalledList { Products, Components };
+std::wstring ReadInstalledList(InstalledList which);
+
 // Owns an ILocalInstall for one scope.
 class LocalInstallPtr {
 public:

@@ -1,7 +1,5 @@
 #include "install/queries.h"
 
-#include <new>
-
 #include "config/ini_reader.h"
 #include "config/text_utils.h"
 #include "install/layout.h"
@@ -11,31 +9,19 @@
 namespace tn {
 namespace {
 
-enum class InstalledList { Products, Components };
-
 // The [Version] keys the queries read from description files.
 const wchar_t kVersionSection[] = L"Version";
 const wchar_t kPathKey[] = L"Path";
 const wchar_t kProductIdKey[] = L"ProductID";
 
-// CreateLocalInstall answers null only when memory runs out. The queries end
-// then, as on any other allocation failure, rather than answer as if no
-// product or component were installed.
-void RequireLocalInstall(const LocalInstallPtr& local)
-{
-    if (!local)
-        throw std::bad_alloc();
-}
-
+// Running out of memory while install.ini is read ends the query, as any
+// other allocation failure does, rather than answer as if no product or
+// component were installed.
 bool IsListed(const wchar_t* name, InstalledList which)
 {
     if (!name)
         return false;
-    LocalInstallPtr local;
-    RequireLocalInstall(local);
-    const wchar_t* list =
-        which == InstalledList::Products ? local->GetProductList() : local->GetComposeList();
-    return IsInList(list, name, L',');
+    return IsInList(ReadInstalledList(which).c_str(), name, L',');
 }
 
 }  // namespace
@@ -90,11 +76,7 @@ std::wstring ListComponentProducts(const wchar_t* component, int byId)
     if (!component)
         return std::wstring();
     StringList products;
-    {
-        LocalInstallPtr local;
-        RequireLocalInstall(local);
-        SplitList(local->GetProductList(), products, L',', false);
-    }
+    SplitList(ReadInstalledList(InstalledList::Products).c_str(), products, L',', false);
     return ProductsHolding(products, component, byId);
 }
 
@@ -125,12 +107,8 @@ bool IsSingleProductComponent(const wchar_t* component)
     // install.ini is read once: the list that decides the shortcut is the
     // list ListComponentProducts would read again.
     StringList products;
-    {
-        LocalInstallPtr local;
-        RequireLocalInstall(local);
-        if (SplitList(local->GetProductList(), products, L',', false) <= 1)
-            return true;
-    }
+    if (SplitList(ReadInstalledList(InstalledList::Products).c_str(), products, L',', false) <= 1)
+        return true;
     const std::wstring containing = ProductsHolding(products, component, 0);
     if (containing.empty())
         return true;
