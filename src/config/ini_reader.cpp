@@ -50,6 +50,8 @@ const wchar_t kEmptyText[] = L"";
 constexpr size_t kFirstSectionRoom = 8;
 // Entries a section makes room for when it gets its first one.
 constexpr size_t kFirstEntryRoom = 16;
+// ... and in a partial load, which keeps few of them.
+constexpr size_t kPartialEntryRoom = 4;
 // Entry texts are kept in blocks of at least this many characters.
 constexpr size_t kTextBlockMinChars = 4096;
 
@@ -352,6 +354,9 @@ private:
             key = document_.StoreText(parts.key, parts.keyLength);
             value = document_.StoreText(parts.value, parts.valueLength);
         }
+        // A section of a partial load keeps a few of its lines.
+        if (keys_ && current_->entries_.capacity() == 0)
+            current_->entries_.reserve(kPartialEntryRoom);
         current_->AddEntry(CIniEntry::Borrowing(key, parts.keyLength, value, parts.valueLength));
     }
 
