@@ -4,9 +4,9 @@
 
 namespace bench {
 
-bool RedirectImport(const char* function, void* replacement, void** original)
+bool RedirectImport(const char* function, void* replacement, void** original, HMODULE module)
 {
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    BYTE* base = reinterpret_cast<BYTE*>(module ? module : GetModuleHandleW(nullptr));
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir =

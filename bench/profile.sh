@@ -12,7 +12,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=$1 query=$2 switch=${3:-off} seconds=${4:-5}
-source scripts/wine-env.sh
+# Times are figures only where the build runs natively.
+TN_NATIVE_ONLY=1 source scripts/wine-env.sh
 cmake --build --preset "$TN_PRESET" --target tn_bench TNInstall Vaultcore >/dev/null
 build=$PWD/${TN_BIN%/bin}
 export WINEPREFIX=$build/wine/bench WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="

@@ -18,7 +18,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-source scripts/wine-env.sh
+# Times are figures only where the build runs natively.
+TN_NATIVE_ONLY=1 source scripts/wine-env.sh
 presets=${TN_BENCH_PRESETS:-"typical large"}
 seconds=${TN_BENCH_SECONDS:-0.3}
 cpu=${TN_BENCH_CPU:-$(($(nproc) - 1))}

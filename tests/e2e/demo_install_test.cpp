@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "demo_install.h"
 #include "probe_runner.h"
@@ -301,6 +302,35 @@ TEST_F(DemoInstall, AnswersAlikeWithTheStackOffFromAlignment)
         offsetCalls.insert(offsetCalls.end(), calls.begin(), calls.end());
         Check(offsetCalls, tntest::ToUtf8(offset).c_str());
     }
+#endif
+}
+
+// The line scan: eight units at a time where the processor has SSE2, one at
+// a time elsewhere. The 32-bit build asks IsProcessorFeaturePresent once,
+// before its first parse; the probe records the question and the answer the
+// DLL got. TN_EXPECT_LINE_SCAN names the path a lane must see: one-unit on
+// the emulated processor without SSE2, sse2 in the ordinary lanes.
+TEST_F(DemoInstall, LineScanFollowsTheProcessor)
+{
+    const std::wstring b = L"|b:260|i:260";
+    const std::vector<std::string> lines = tntest::RunProbe(
+        {L"features", L"5" + b + L"|s:Core|s:tnmain.exe|n", L"18" + b + L"|s:tnol.exe|b:512", L"asked"});
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("ret=1 b=" + tntest::ToUtf8(root_) + "Program\\tnmain.exe", lines[1]);
+    EXPECT_EQ("ret=1 b=" + tntest::ToUtf8(root_) + "Online\\tnol.exe b=TNol", lines[2]);
+#if defined(__i386__)
+    const bool sse2 = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
+    EXPECT_EQ("features", lines[0]);
+    EXPECT_EQ(std::string("asked=10:") + (sse2 ? "1" : "0"), lines[3]);  // once, about SSE2
+    std::printf("TNInstall.dll's line scan: %s\n",
+                sse2 ? "SSE2, eight units at a time" : "one unit at a time (no SSE2)");
+    if (const char* expected = std::getenv("TN_EXPECT_LINE_SCAN")) {
+        EXPECT_STREQ(expected, sse2 ? "sse2" : "one-unit");
+    }
+#else
+    EXPECT_EQ("features unimported", lines[0]);
+    EXPECT_EQ("asked=", lines[3]);
+    std::printf("TNInstall.dll's line scan: SSE2, always in the x86_64 build\n");
 #endif
 }
 

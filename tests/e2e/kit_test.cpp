@@ -79,7 +79,8 @@ TEST(Kit, CExampleAsksTheLibrary)
 TEST(Kit, CallerLinkedByLldLinkAgainstTNInstallLib)
 {
     // Built in Microsoft's conventions, without a C runtime: its output is
-    // written as it stands, and it exits 0 only when it also got an NT class.
+    // written as it stands, and it exits 0 only when it also got an NT class
+    // or a WOW64 value.
     const std::wstring exe = tntest::ExeDir() + L"tn_msvc_caller.exe";
     {
         MachineValue install(L"InstallPath", L"C:\\Prog\\Suite");

@@ -2,7 +2,9 @@
  * A caller built as the suite's programs are: by a compiler in Microsoft's
  * mode, linked with lld-link against TNInstall.lib alone, with no C runtime.
  * Prints the install directory and exits 0 when the library also answers an
- * NT Windows class; 1 when the install directory is not set.
+ * NT Windows class (a 32-bit process on 64-bit Windows gets one of the two
+ * WOW64 values alone, without the family bit); 1 when the install directory
+ * is not set.
  */
 #include "TNInstall.h"
 
@@ -28,5 +30,6 @@ void __cdecl CallerMain(void)
     Say("install directory: ");
     Say(text);
     Say("\n");
-    ExitProcess(isNt == 1 && (type & WINTYPE_NT) ? 0 : 3);
+    const int ntClass = (type & WINTYPE_NT) || type == WINTYPE_WOW64 || type == WINTYPE_2003_WOW64;
+    ExitProcess(isNt == 1 && ntClass ? 0 : 3);
 }

@@ -12,6 +12,12 @@
 //                          a 16-byte boundary at the call, as code built by
 //                          compilers that keep only 4-byte alignment calls;
 //                          prints "stack N"
+//   features               record every question TNInstall.dll asks
+//                          IsProcessorFeaturePresent from now on; prints
+//                          "features", or "features unimported" when the DLL
+//                          does not import it
+//   asked                  print the questions and answers recorded:
+//                          "asked=<feature>:<0|1>,..."
 // One output line per call: "ret=<result>" and, for each buffer or pointer
 // argument in order, " b=<text>" or " p=<value>". A buffer still holding its
 // fill shows <untouched>; a buffer without a terminator shows <unterminated>;
@@ -24,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "import_patch.h"
 #include "invoke_export.h"
 
 #if defined(__i386__)
@@ -127,6 +134,19 @@ void SetValue(const std::wstring& name, const std::wstring* text)
     else
         RegDeleteValueW(key, name.c_str());
     RegCloseKey(key);
+}
+
+// What TNInstall.dll asked IsProcessorFeaturePresent, and the answers.
+std::wstring g_featureQuestions;
+decltype(&IsProcessorFeaturePresent) g_isProcessorFeaturePresent = nullptr;
+
+BOOL WINAPI RecordFeatureQuestion(DWORD feature)
+{
+    const BOOL present = g_isProcessorFeaturePresent(feature);
+    if (!g_featureQuestions.empty())
+        g_featureQuestions += L",";
+    g_featureQuestions += std::to_wstring(feature) + L":" + (present ? L"1" : L"0");
+    return present;
 }
 
 void PrintOsVersion()
@@ -244,6 +264,13 @@ int wmain(int argc, wchar_t** argv)
             Print(SetDllDirectoryW(fields[1].c_str()) ? L"dlldir" : L"dlldir failed");
         else if (fields[0] == L"osver")
             PrintOsVersion();
+        else if (fields[0] == L"features")
+            Print(bench::Redirect("IsProcessorFeaturePresent", &RecordFeatureQuestion,
+                                  g_isProcessorFeaturePresent, dll)
+                      ? L"features"
+                      : L"features unimported");
+        else if (fields[0] == L"asked")
+            Print(L"asked=" + g_featureQuestions);
         else if (fields[0] == L"stack" && fields.size() >= 2) {
             g_stackOffset = _wtoi(fields[1].c_str());
             Print(L"stack " + fields[1]);
