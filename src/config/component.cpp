@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "config/component_walk.h"
 #include "config/text_utils.h"
 #include "platform/log.h"
 
@@ -36,6 +37,11 @@ std::wstring DuplicateFileMessage(const wchar_t* file, const std::wstring& compo
            L"\u4E2D\u6709\u591A\u4E2A\u5730\u65B9\u51FA\u73B0\uFF0C\u8BF7\u4FEE\u6539\uFF01\n";
 }
 
+void LogMissingSection(const wchar_t* name)
+{
+    WriteLogW((std::wstring(L"  error: can not find \"") + name + L"\" section .\n").c_str());
+}
+
 // A record name and its component in one text; neither holds a NUL.
 std::wstring EntryKey(const wchar_t* name, const wchar_t* component)
 {
@@ -43,6 +49,37 @@ std::wstring EntryKey(const wchar_t* name, const wchar_t* component)
 }
 
 }  // namespace
+
+// Loads the sections a walk names into a component: each once (a section
+// loaded before is passed over), a missing one ending the load with its log
+// line, every record parsed and added, the first that fails ending the load.
+class ComponentSectionLoader final : public IRecordVisitor {
+public:
+    explicit ComponentSectionLoader(CComponent& component) : component_(component) {}
+
+    SectionTurn Section(const wchar_t* name, size_t length, const CIniSection* section) override
+    {
+        listed_.assign(name, length);
+        if (!section) {
+            LogMissingSection(listed_.c_str());
+            return SectionTurn::kEndTheWalk;
+        }
+        if (component_.FindLoadedSection(listed_.c_str()) >= 0)
+            return SectionTurn::kPassOver;
+        component_.LoadedSections.Append(listed_);
+        return SectionTurn::kReadRecords;
+    }
+    bool Record(const CIniSection&, const CIniEntry& line) override
+    {
+        return component_.AddRecord(listed_.c_str(), line, *entry_);
+    }
+
+private:
+    CComponent& component_;
+    std::wstring listed_;  // the records keep their section's name as listed
+    // A FileEntry is several kilobytes; one heap copy serves every line.
+    std::unique_ptr<FileEntry> entry_ = std::make_unique<FileEntry>();
+};
 
 std::wstring ComponentNameFromPath(const wchar_t* path)
 {
@@ -93,9 +130,9 @@ int CComponent::Load(const wchar_t* path)
     Size = Ini.GetInt(kVersionSection, L"Size", 0);
     Path = Ini.GetString(kVersionSection, L"Path");
 
-    for (size_t i = 0; i < have->GetEntryCount(); ++i)
-        if (!LoadSectionList(have->GetEntryAt(i)->GetValue()))
-            return kComponentSectionFailed;
+    ComponentSectionLoader loader(*this);
+    if (WalkComponentRecords(Ini, RecordWalk{}, loader) != WalkEnd::kComplete)
+        return kComponentSectionFailed;
 
     if (const CIniSection* options = Ini.FindSection(kOptionSection)) {
         for (size_t i = 0; i < options->GetEntryCount(); ++i) {
@@ -148,15 +185,8 @@ int CComponent::LoadSectionList(const wchar_t* list)
 {
     if (!list)
         return 0;
-    // A name of more than kListItemMaxChars characters ends the walk; it and
-    // the rest of the list are not loaded. Empty names load nothing.
-    bool failed = false;
-    ForEachItem(list, list + wcslen(list), L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
-                [&](const wchar_t* name, size_t length) {
-                    failed = !LoadSection(std::wstring(name, length).c_str());
-                    return !failed;
-                });
-    return failed ? 0 : 1;
+    ComponentSectionLoader loader(*this);
+    return WalkSectionList(Ini, list, RecordWalk{}, loader) == WalkEnd::kComplete ? 1 : 0;
 }
 
 int CComponent::LoadSection(const wchar_t* name)
@@ -167,27 +197,31 @@ int CComponent::LoadSection(const wchar_t* name)
         return 1;
     const CIniSection* section = Ini.FindSection(name);
     if (!section) {
-        WriteLogW((std::wstring(L"  error: can not find \"") + name + L"\" section .\n").c_str());
+        LogMissingSection(name);
         return 0;
     }
     LoadedSections.Append(name);
-
-    // A FileEntry is several kilobytes; one heap copy serves every line.
     auto entry = std::make_unique<FileEntry>();
-    for (size_t i = 0; i < section->GetEntryCount(); ++i) {
-        std::memset(entry.get(), 0, sizeof(FileEntry));
-        CopyTo(entry->Section, name);
-        if (!ParseFileRecord(section->GetEntryAt(i), &entry->Record))
+    for (size_t i = 0; i < section->GetEntryCount(); ++i)
+        if (!AddRecord(name, *section->GetEntryAt(i), *entry))
             return 0;
-        CopyTo(entry->Component, Name.c_str());
-        if (entry->ComponentPath[0] == L'\0')
-            CopyTo(entry->ComponentPath, Path.c_str());
-        if (!AddFileEntry(*entry)) {
-            WriteLogW(DuplicateFileMessage(entry->Record.Name, Name).c_str());
-            return 0;
-        }
-    }
     return 1;
+}
+
+bool CComponent::AddRecord(const wchar_t* section, const CIniEntry& line, FileEntry& entry)
+{
+    std::memset(&entry, 0, sizeof(FileEntry));
+    CopyTo(entry.Section, section);
+    if (!ParseFileRecord(&line, &entry.Record))
+        return false;
+    CopyTo(entry.Component, Name.c_str());
+    if (entry.ComponentPath[0] == L'\0')
+        CopyTo(entry.ComponentPath, Path.c_str());
+    if (!AddFileEntry(entry)) {
+        WriteLogW(DuplicateFileMessage(entry.Record.Name, Name).c_str());
+        return false;
+    }
+    return true;
 }
 
 bool CComponent::HoldsEntry(const wchar_t* name, const wchar_t* component)

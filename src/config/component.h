@@ -76,6 +76,12 @@ public:
     int ParentLangGroup = 0;
 
 private:
+    friend class ComponentSectionLoader;
+
+    // Parses one record line of `section` (its name as listed) into `entry`
+    // and adds it; false, with the parser's message or a log line, when the
+    // line is short or the file is there already.
+    bool AddRecord(const wchar_t* section, const CIniEntry& line, FileEntry& entry);
     FileEntry* FindMutableEntry(const wchar_t* name);
     // The duplicate test of AddFileEntry through the folded keys of Entries
     // (record name and component), so that loading n records takes time in

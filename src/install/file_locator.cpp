@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "config/component_walk.h"
 #include "config/ini_reader.h"
 #include "config/text_utils.h"
 #include "install/layout.h"
@@ -70,9 +71,8 @@ std::wstring SystemDirectoryFor64(const LookupContext& context)
         const size_t length = wcsnlen(buffer, kLocatorBufferChars);
         return length < kLocatorBufferChars ? std::wstring(buffer, length) : std::wstring();
     }
-    WriteLogA("warning , GetSystemDirectoryFor64 is failed ! so user GetSystemDirectory for win32.",
-              0, 0);
-    context.Trace(L"64-bit system directory not available, system directory used");
+    WriteLogA(kSystem64FallbackLogLine, 0, 0);
+    context.Note(LookupEvent::kSystem64Unavailable);
     return SystemDirectory();
 }
 
@@ -93,7 +93,7 @@ std::wstring MacroBase(const std::wstring& dest, uint32_t osMask, size_t& restSt
     if (StartsWithNoCase(dest.c_str(), kSystemMacro.prefix)) {
         restStart = kSystemMacro.length;
         if (osMask & kWow64Bits) {
-            context.Trace(L"OsMask asks for the 64-bit system directory");
+            context.Note(LookupEvent::kSystem64Asked);
             return SystemDirectoryFor64(context);
         }
         return SystemDirectory();
@@ -115,28 +115,10 @@ bool LoadDescriptionFile(CIniReader& ini, const std::wstring& component, const w
     const std::wstring file = GetComposeFilePath(component.c_str());
     const bool loaded =
         ini.Load(file.c_str(), CIniKeyFilter{kPathKey, component.c_str(), fileName});
-    context.Trace([&] {
-        return L"component " + Quoted(component) + L": description file " + file +
-               (loaded ? L" read" : L" not loaded");
-    });
+    context.Note(loaded ? LookupEvent::kDescriptionFileRead : LookupEvent::kDescriptionFileNotLoaded,
+                 {component, file});
     return loaded;
 }
-
-
-std::wstring DescribeLine(const wchar_t* section, const CIniEntry& line)
-{
-    return std::wstring(L"[") + section + L"] " + line.GetKey() + L"=" + line.GetValue();
-}
-
-// How the record search compares a record's key with the file name asked for.
-enum class KeyMatch {
-    // The whole name with the whole key: a name of more than
-    // CIniEntry::kMaxKeyChars characters finds no record.
-    kWholeName,
-    // The name as a key is stored, cut to CIniEntry::kMaxKeyChars (the
-    // lookup of CIniSection::FindEntry).
-    kStoredKey,
-};
 
 // What the record search found in one component's description file.
 struct ComponentRecord {
@@ -147,10 +129,10 @@ struct ComponentRecord {
 };
 
 // The record search of one component: loads its description file into
-// `ini`, then walks the sections its [HaveSection] line lists, in list order
-// and each in file order, for the first record of `fileName` (keys compared
-// by `match`) whose destination equals `filter` (any destination for a null
-// filter), and resolves that record. `ini` keeps the file for the caller.
+// `ini`, then walks the sections its [HaveSection] line lists (a missing one
+// passed over) for the first record of `fileName` (keys compared by `match`)
+// whose destination equals `filter` (any destination for a null filter),
+// and resolves that record. `ini` keeps the file for the caller.
 ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
                                 const wchar_t* fileName, const wchar_t* filter, KeyMatch match,
                                 const LookupContext& context)
@@ -160,55 +142,63 @@ ComponentRecord SearchComponent(CIniReader& ini, const std::wstring& component,
         return found;
     found.loaded = true;
     found.componentPath = ini.GetString(L"Version", kPathKey);
-    context.Trace([&] { return L"[Version] Path = " + Quoted(found.componentPath); });
-    const wchar_t* const list = ini.GetString(L"HaveSection", component.c_str());
-    context.Trace([&] { return L"[HaveSection] " + component + L" = " + Quoted(list); });
+    context.Note(LookupEvent::kComponentPath, {found.componentPath});
+    context.Note(LookupEvent::kSectionList,
+                 {component, ini.GetString(L"HaveSection", component.c_str())});
 
-    const size_t nameLength = match == KeyMatch::kStoredKey
-                                  ? wcsnlen(fileName, CIniEntry::kMaxKeyChars)
-                                  : wcslen(fileName);
     // A FileEntry is several kilobytes: made on the first key match only.
     std::unique_ptr<FileEntry> entry;
-    // The listed sections as the list splits (an item of the item limit or
-    // more ends the list), each looked up where it stands in the text.
-    auto searchSection = [&](const wchar_t* name, size_t length) {
-        const CIniSection* section = ini.FindSection(name, length);
-        if (!section) {
-            context.Trace([&] {
-                return L"section [" + std::wstring(name, length) + L"] not found, skipped";
-            });
+    auto onSection = [&](const wchar_t* name, size_t length, const CIniSection* section) {
+        if (!section)
+            context.Note(LookupEvent::kSectionMissing, {{name, length}});
+        return SectionTurn::kReadRecords;
+    };
+    auto onRecord = [&](const CIniSection& section, const CIniEntry& line) {
+        if (!entry)
+            entry = std::make_unique<FileEntry>();
+        std::memset(entry.get(), 0, sizeof(FileEntry));
+        ParseFileRecord(&line, &entry->Record);
+        if (filter && !EqualsNoCase(entry->Record.DestDir, filter)) {
+            context.Note(LookupEvent::kRecordPassedOver,
+                         {section.GetName(), line.GetKey(), line.GetValue(), entry->Record.DestDir,
+                          filter});
             return true;
         }
-        for (size_t i = 0; i < section->GetEntryCount(); ++i) {
-            const CIniEntry* line = section->GetEntryAt(i);
-            if (!EqualsNoCase(line->GetKey(), line->GetKeyLength(), fileName, nameLength))
-                continue;
-            if (!entry)
-                entry = std::make_unique<FileEntry>();
-            std::memset(entry.get(), 0, sizeof(FileEntry));
-            ParseFileRecord(line, &entry->Record);
-            if (filter && !EqualsNoCase(entry->Record.DestDir, filter)) {
-                context.Trace([&] {
-                    return DescribeLine(section->GetName(), *line) +
-                           L" passed over: destination " + Quoted(entry->Record.DestDir) +
-                           L" is not " + Quoted(filter);
-                });
-                continue;
-            }
-            context.Trace([&] { return DescribeLine(section->GetName(), *line) + L" matches"; });
-            CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t),
-                        component.c_str());
-            CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
-                        found.componentPath.c_str());
-            found.matched = true;
-            found.path = ResolveFileRecordPath(*entry, context);
-            return false;
-        }
-        return true;
+        context.Note(LookupEvent::kRecordMatched, {section.GetName(), line.GetKey(), line.GetValue()});
+        CopyToField(entry->Component, sizeof(entry->Component) / sizeof(wchar_t),
+                    component.c_str());
+        CopyToField(entry->ComponentPath, sizeof(entry->ComponentPath) / sizeof(wchar_t),
+                    found.componentPath.c_str());
+        found.matched = true;
+        found.path = ResolveFileRecordPath(*entry, context);
+        return false;
     };
-    ForEachItem(list, list + wcslen(list), L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
-                searchSection);
+    RecordWalk walk;
+    walk.lists = SectionLists::kComponentLine;
+    walk.missing = MissingSections::kSkip;
+    walk.match = match;
+    walk.component = component.c_str();
+    walk.fileName = fileName;
+    auto visitor = MakeRecordVisitor(onSection, onRecord);
+    WalkComponentRecords(ini, walk, visitor);
     return found;
+}
+
+// Walks the names of the installed components, install.ini's ComposeList
+// (as SplitList splits it: an over-long name ends the list) and then the
+// built-in component, until visit(name, length) returns false.
+template <class Visit>
+void ForEachInstalledComponent(const std::wstring& composeList, Visit visit)
+{
+    const wchar_t* const list = composeList.c_str();
+    bool stopped = false;
+    ForEachItem(list, list + composeList.size(), L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
+                [&](const wchar_t* name, size_t length) {
+                    stopped = !visit(name, length);
+                    return !stopped;
+                });
+    if (!stopped)
+        visit(kBuiltInComponent, wcslen(kBuiltInComponent));
 }
 
 }  // namespace
@@ -224,17 +214,14 @@ std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& 
     if (!dest.empty() && dest[0] == L'%') {
         mapped = MapFileName(owner, file, nullptr, context);
         dir = ExpandDestination(dest);
-        context.Trace(
-            [&] { return L"destination " + Quoted(dest) + L" expands to " + Quoted(dir); });
+        context.Note(LookupEvent::kDestinationExpanded, {dest, dir});
     } else if (IsDirectoryMacro(dest.c_str())) {
         mapped = MapFileName(owner, file, nullptr, context);
         size_t restStart = 0;
         dir = MacroBase(dest, entry.Record.OsMask, restStart, context);
         if (dest.size() > restStart)
             dir += dest.substr(restStart);
-        context.Trace([&] {
-            return L"destination " + Quoted(dest) + L" is a directory macro: " + Quoted(dir);
-        });
+        context.Note(LookupEvent::kDestinationMacro, {dest, dir});
     } else {
         mapped = MapFileName(owner, file, dest.c_str(), context);
         dir = GetInstallDir();
@@ -246,14 +233,11 @@ std::wstring ResolveFileRecordPath(const FileEntry& entry, const LookupContext& 
         EnsureTrailingBackslash(dir);
         if (!dest.empty())
             dir += dest;
-        context.Trace([&] {
-            return L"destination " + Quoted(dest) + L" below component path " +
-                   Quoted(entry.ComponentPath) + L": " + Quoted(dir);
-        });
+        context.Note(LookupEvent::kDestinationRelative, {dest, entry.ComponentPath, dir});
     }
     EnsureTrailingBackslash(dir);
     dir += mapped;
-    context.Trace([&] { return L"resolved to " + dir; });
+    context.Note(LookupEvent::kResolved, {dir});
     return dir;
 }
 
@@ -280,18 +264,14 @@ std::wstring FindComponentFile(const wchar_t* component, const wchar_t* fileName
         const std::wstring moved = ini.GetString(L"OldFile_Map", fileName);
         const bool stay = moved.empty() || EqualsNoCase(moved, current);
         if (stay || ListContains(visited, moved.c_str())) {
-            context.Trace([&] {
-                return stay ? L"no record and no [OldFile_Map] redirection: default path"
-                            : L"[OldFile_Map] " + Quoted(moved) +
-                                  L" was already searched, redirection ignored: default path";
-            });
+            if (stay)
+                context.Note(LookupEvent::kDefaultPath);
+            else
+                context.Note(LookupEvent::kMoveIgnored, {moved});
             return GetInstallDir() + found.componentPath + L"\\" +
                    MapFileName(current.c_str(), fileName, nullptr, context);
         }
-        context.Trace([&] {
-            return L"[OldFile_Map] " + std::wstring(fileName) + L" = " + moved +
-                   L": the search moves to " + Quoted(moved);
-        });
+        context.Note(LookupEvent::kMoved, {fileName, moved});
         current = moved;
     }
 }
@@ -304,24 +284,20 @@ std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* co
     CIniReader ini;
     const std::wstring installIni = GetInstallIniPath();
     if (!ini.Load(installIni.c_str(), CIniKeyFilter{kComposeListKey})) {
-        context.Trace([&] { return L"search: " + installIni + L" not loaded"; });
+        context.Note(LookupEvent::kInstallIniNotLoaded, {installIni});
         return std::wstring();
     }
     // The list is kept apart from the reader, which loads each component's
-    // file in turn; its names are taken one at a time as SplitList would
-    // split them, and the built-in component follows them.
+    // file in turn.
     const std::wstring list = ini.GetString(L"InstallCompose", kComposeListKey);
-    const wchar_t* const listEnd = list.c_str() + list.size();
-    context.Trace([&] {
-        std::wstring order;
-        ForEachItem(list.c_str(), listEnd, L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
-                    [&](const wchar_t* name, size_t length) {
-                        order.append(L", ").append(name, length);
-                        return true;
-                    });
-        return L"search order: " + order.substr(order.empty() ? 0 : 2) +
-               (order.empty() ? L"" : L", ") + kBuiltInComponent;
-    });
+    if (context.Noting()) {
+        LookupStep order{LookupEvent::kSearchOrder, {}};
+        ForEachInstalledComponent(list, [&](const wchar_t* name, size_t length) {
+            order.texts.emplace_back(name, length);
+            return true;
+        });
+        context.Note(std::move(order));
+    }
 
     std::wstring name;
     std::wstring path;
@@ -333,24 +309,19 @@ std::wstring SearchInstalledComponents(const wchar_t* fileName, std::wstring* co
         if (!found.loaded)
             return true;
         if (!found.matched) {
-            context.Trace([&] {
-                return L"component " + Quoted(name) + L" holds no record of " + Quoted(fileName);
-            });
+            context.Note(LookupEvent::kNoRecord, {name, fileName});
             return true;
         }
         path = found.path;
         return path.empty();
     };
-    ForEachItem(list.c_str(), listEnd, L',', LongItems::kEndTheWalk, EmptyItems::kSkip,
-                searchComponent);
-    if (path.empty())
-        searchComponent(kBuiltInComponent, wcslen(kBuiltInComponent));
+    ForEachInstalledComponent(list, searchComponent);
     if (!path.empty()) {
         if (component)
             *component = name;
         return path;
     }
-    context.Trace(L"search: no installed component holds the file");
+    context.Note(LookupEvent::kNotFound);
     return std::wstring();
 }
 
@@ -363,7 +334,7 @@ std::wstring LocateInstalledFile(const wchar_t* fileName, std::wstring* componen
     UnmapFileName(fileName, owner, context);
     std::wstring path;
     if (!owner.empty()) {
-        context.Trace([&] { return L"the file map names the owner " + Quoted(owner); });
+        context.Note(LookupEvent::kOwnerFromMap, {owner});
         path = FindComponentFile(owner.c_str(), fileName, nullptr, context);
     }
     if (path.empty())
@@ -393,16 +364,14 @@ bool IsInstalledFile(const wchar_t* path, const LookupContext& context)
     if (!path)
         return false;
     const std::wstring name = NormalizeFileName(PathFindFileNameW(path));
-    context.Trace([&] {
-        return L"file name " + Quoted(PathFindFileNameW(path)) + L" looked up as " + Quoted(name);
-    });
+    context.Note(LookupEvent::kNameNormalized, {PathFindFileNameW(path), name});
     const std::wstring located = LocateInstalledFile(name.c_str(), nullptr, context);
     if (located.empty()) {
-        context.Trace(L"the file is not located: not installed");
+        context.Note(LookupEvent::kNotLocated);
         return false;
     }
     if (EqualsNoCase(located, std::wstring(path))) {
-        context.Trace(L"the located path is this path");
+        context.Note(LookupEvent::kSamePath);
         return true;
     }
 
@@ -415,10 +384,8 @@ bool IsInstalledFile(const wchar_t* path, const LookupContext& context)
         FromSystemBuffer(shortPath, GetShortPathNameW(path, shortPath, kLocatorBufferChars));
     // Without both short forms the long forms decide, and they differ.
     const bool same = !a.empty() && !b.empty() && EqualsNoCase(a, b);
-    context.Trace([&] {
-        return L"located " + located + L"; short forms " + Quoted(a) + L" and " + Quoted(b) +
-               (same ? L" are the same" : L" differ");
-    });
+    context.Note(same ? LookupEvent::kShortFormsSame : LookupEvent::kShortFormsDiffer,
+                 {located, a, b});
     return same;
 }
 

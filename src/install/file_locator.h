@@ -12,6 +12,12 @@ namespace tn {
 // many units, terminator included.
 constexpr size_t kLocatorBufferChars = 260;
 
+// The log line of a record that asks for the 64-bit system directory where
+// the process has none to switch to (it is not WOW64): the system directory
+// serves instead.
+inline constexpr const char* kSystem64FallbackLogLine =
+    "warning , GetSystemDirectoryFor64 is failed ! so user GetSystemDirectory for win32.";
+
 // Where a file record puts its file: the destination (an environment path
 // beginning with "%", a directory macro "$SYSTEM32" / "$WINDOWS" / other
 // "$", or a directory relative to the component's Path below the install

@@ -39,11 +39,9 @@ std::wstring MapFileName(const wchar_t* owner, const wchar_t* fileName, const wc
     if (!fileName)
         return std::wstring();
     if (!context.fileMapEnabled || !owner) {
-        context.Trace([&] {
-            return std::wstring(L"file map: ") +
-                   (context.fileMapEnabled ? L"no owner" : L"switched off") + L", " +
-                   Quoted(fileName) + L" used as it is";
-        });
+        context.Note(context.fileMapEnabled ? LookupEvent::kMapNoOwner
+                                            : LookupEvent::kMapSwitchedOff,
+                     {fileName});
         return fileName;
     }
 
@@ -60,16 +58,12 @@ std::wstring MapFileName(const wchar_t* owner, const wchar_t* fileName, const wc
     // A value read successfully is terminated inside the buffer (the wrapper
     // checks that); an empty one names no file and counts as no entry.
     const bool found = rc == ERROR_SUCCESS && mapped[0] != L'\0';
-    context.Trace([&] {
-        if (found)
-            return L"file map: " + keyPath + L" maps " + Quoted(fileName) + L" to " +
-                   Quoted(mapped);
-        if (rc == ERROR_SUCCESS)
-            return L"file map: " + keyPath + L" holds an empty name for " + Quoted(fileName) +
-                   L", name used as it is";
-        return L"file map: " + keyPath + L" holds no " + Quoted(fileName) + L" (code " +
-               std::to_wstring(rc) + L"), name used as it is";
-    });
+    if (found)
+        context.Note(LookupEvent::kMapped, {keyPath, fileName, mapped});
+    else if (rc == ERROR_SUCCESS)
+        context.Note(LookupEvent::kMapEmpty, {keyPath, fileName});
+    else
+        context.Note(LookupEvent::kMapMissing, {keyPath, fileName}, rc);
     return found ? std::wstring(mapped) : std::wstring(fileName);
 }
 
@@ -79,9 +73,7 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     if (!mappedName)
         return std::wstring();
     if (!context.fileMapEnabled) {
-        context.Trace([&] {
-            return L"reverse file map: switched off, " + Quoted(mappedName) + L" used as it is";
-        });
+        context.Note(LookupEvent::kReverseSwitchedOff, {mappedName});
         return mappedName;
     }
 
@@ -89,10 +81,7 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     CHiveKey key;
     const LONG opened = key.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ);
     if (opened != ERROR_SUCCESS) {
-        context.Trace([&] {
-            return L"reverse file map: " + keyPath + L" not opened (code " +
-                   std::to_wstring(opened) + L"), " + Quoted(mappedName) + L" used as it is";
-        });
+        context.Note(LookupEvent::kReverseNotOpened, {keyPath, mappedName}, opened);
         return mappedName;
     }
 
@@ -101,19 +90,13 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     DWORD count = kFileMapTextChars;
     const LONG rc = key.FindValue(mappedName, name, &count, path);
     if (rc != ERROR_SUCCESS) {
-        context.Trace([&] {
-            return L"reverse file map: no entry holds " + Quoted(mappedName) + L" (code " +
-                   std::to_wstring(rc) + L")";
-        });
+        context.Note(LookupEvent::kReverseMissing, {mappedName}, rc);
         return mappedName;
     }
     // The store is outside this library: texts it left unterminated are not
     // read past the buffers, and the answer is then taken as no entry.
     if (StoredLength(name) == kFileMapTextChars || StoredLength(path) == kFileMapTextChars) {
-        context.Trace([&] {
-            return L"reverse file map: the store's answer for " + Quoted(mappedName) +
-                   L" is not terminated, ignored";
-        });
+        context.Note(LookupEvent::kReverseUnterminated, {mappedName});
         return mappedName;
     }
 
@@ -122,11 +105,8 @@ std::wstring UnmapFileName(const wchar_t* mappedName, std::wstring& owner,
     if (!found.empty())
         owner = found;
     const std::wstring result = name[0] != L'\0' ? std::wstring(name) : std::wstring(mappedName);
-    context.Trace([&] {
-        return L"reverse file map: " + Quoted(mappedName) + L" found under " + keyPath + path +
-               L" as " + Quoted(name) + L", owner " + Quoted(found) + L", file name " +
-               Quoted(result);
-    });
+    if (context.Noting())
+        context.Note(LookupEvent::kReverseFound, {mappedName, keyPath + path, name, found, result});
     return result;
 }
 

@@ -1,6 +1,6 @@
 // File location: resolving records to paths, searching one component (with
 // [OldFile_Map] redirections) and all installed components, the installed
-// file test, and the trace of a lookup.
+// file test, and the steps a lookup notes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -21,8 +21,6 @@ using tn::LookupContext;
 using tntest::RecordValue;
 
 constexpr const wchar_t* kProgram = L"tn_unit_tests.exe";
-constexpr const char* kWarning =
-    "warning , GetSystemDirectoryFor64 is failed ! so user GetSystemDirectory for win32.";
 
 std::wstring SystemDir()
 {
@@ -44,17 +42,14 @@ bool IsWow64()
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-struct Steps : tn::ITraceSink {
-    void Step(const std::wstring& text) override { lines.push_back(text); }
-    std::wstring All() const
-    {
-        std::wstring all;
-        for (const std::wstring& line : lines)
-            all += line + L"\n";
-        return all;
-    }
-    std::vector<std::wstring> lines;
-};
+// The position of the first step equal to `step` at or after `from`, or npos.
+size_t Find(const std::vector<tn::LookupStep>& steps, const tn::LookupStep& step, size_t from = 0)
+{
+    for (size_t i = from; i < steps.size(); ++i)
+        if (steps[i] == step)
+            return i;
+    return std::string::npos;
+}
 
 size_t CountOf(const std::string& text, const std::string& part)
 {
@@ -191,7 +186,7 @@ TEST_F(FileLocation, Wow64MaskAsksForTheSixtyFourBitSystemDirectory)
     EXPECT_EQ(expected, tn::ResolveFileRecordPath(*Entry(L"f.dll", L"$SYSTEM32", L"", 0x2), on));
     // A process that is not WOW64 has no 64-bit system directory to switch
     // to: each such resolution warns once and falls back.
-    EXPECT_EQ(IsWow64() ? 0u : 3u, CountOf(Log(), kWarning)) << Log();
+    EXPECT_EQ(IsWow64() ? 0u : 3u, CountOf(Log(), tn::kSystem64FallbackLogLine)) << Log();
 }
 
 TEST_F(FileLocation, FindsAComponentsFile)
@@ -386,47 +381,57 @@ TEST(NormalizeFileName, DropsTheLastUnderscorePart)
         EXPECT_EQ(c.normal, tn::NormalizeFileName(c.name)) << (c.name ? c.name : L"(null)");
 }
 
-TEST_F(FileLocation, TraceTellsHowTheAnswerWasReached)
+TEST_F(FileLocation, StepsTellHowTheAnswerWasReached)
 {
+    using E = tn::LookupEvent;
     WriteComponents();
     tree.WriteInstallIni(L"Broken,Comp");
     tntest::SetVaultString(L"FileMap\\Comp\\bin", L"a.dll", L"a_bin.dll");
-    Steps steps;
-    LookupContext traced;
-    traced.trace = &steps;
+    std::vector<tn::LookupStep> steps;
+    LookupContext noting;
+    noting.steps = &steps;
 
-    const std::wstring path = tn::FindComponentFile(L"Comp", L"a.dll", L"bin", traced);
+    const std::wstring path = tn::FindComponentFile(L"Comp", L"a.dll", L"bin", noting);
     EXPECT_EQ(I + L"Compose\\Comp\\bin\\a_bin.dll", path);
-    const std::wstring all = steps.All();
-    const size_t read = all.find(L"description file " + tree.ComposeFile(L"Comp") + L" read");
-    const size_t matched = all.find(L"[Files] a.dll=" + RecordValue(L"bin") + L" matches");
-    const size_t map = all.find(L"FileMap\\Comp\\bin maps \"a.dll\" to \"a_bin.dll\"");
-    ASSERT_NE(std::wstring::npos, read) << all;
-    ASSERT_NE(std::wstring::npos, matched) << all;
-    ASSERT_NE(std::wstring::npos, map) << all;
-    EXPECT_LT(read, matched);
-    EXPECT_LT(matched, map);
-    EXPECT_EQ(L"resolved to " + path, steps.lines.back());
+    const size_t read = Find(steps, {E::kDescriptionFileRead, {L"Comp", tree.ComposeFile(L"Comp")}});
+    const size_t list = Find(steps, {E::kSectionList, {L"Comp", L"Files,Sys,Missing"}}, read);
+    const size_t matched =
+        Find(steps, {E::kRecordMatched, {L"Files", L"a.dll", RecordValue(L"bin")}}, list);
+    const size_t mapped =
+        Find(steps, {E::kMapped, {L"FileMap\\Comp\\bin", L"a.dll", L"a_bin.dll"}}, matched);
+    EXPECT_NE(std::string::npos, mapped) << read << " " << list << " " << matched;
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ((tn::LookupStep{E::kResolved, {path}}), steps.back());
 
-    steps.lines.clear();
-    tn::FindComponentFile(L"Comp", L"a.dll", L"nomatch", traced);
-    const std::wstring filtered = steps.All();
-    EXPECT_NE(std::wstring::npos, filtered.find(L"passed over: destination \"bin\"")) << filtered;
-    EXPECT_NE(std::wstring::npos, filtered.find(L"passed over: destination \"$SYSTEM32\""))
-        << filtered;
-    EXPECT_NE(std::wstring::npos, filtered.find(L"section [Missing] not found")) << filtered;
-    EXPECT_NE(std::wstring::npos, filtered.find(L"default path")) << filtered;
+    // A filter passes records over, a missing section is skipped, and the
+    // default path answers.
+    steps.clear();
+    tn::FindComponentFile(L"Comp", L"a.dll", L"nomatch", noting);
+    EXPECT_NE(std::string::npos,
+              Find(steps, {E::kRecordPassedOver,
+                           {L"Files", L"a.dll", RecordValue(L"bin"), L"bin", L"nomatch"}}));
+    EXPECT_NE(std::string::npos,
+              Find(steps, {E::kRecordPassedOver,
+                           {L"Sys", L"a.dll", RecordValue(L"$SYSTEM32"), L"$SYSTEM32", L"nomatch"}}));
+    EXPECT_NE(std::string::npos, Find(steps, {E::kSectionMissing, {L"Missing"}}));
+    EXPECT_EQ((tn::LookupStep{E::kDefaultPath, {}}), steps[steps.size() - 2]);
 
-    steps.lines.clear();
+    steps.clear();
     WriteChain(L"Cyc", 2, L"Cyc0");
-    tn::FindComponentFile(L"Cyc0", L"f.dll", nullptr, traced);
-    EXPECT_NE(std::wstring::npos, steps.All().find(L"\"Cyc0\" was already searched")) << steps.All();
+    tn::FindComponentFile(L"Cyc0", L"f.dll", nullptr, noting);
+    EXPECT_NE(std::string::npos, Find(steps, {E::kMoved, {L"f.dll", L"Cyc1"}}));
+    EXPECT_NE(std::string::npos, Find(steps, {E::kMoveIgnored, {L"Cyc0"}}));
 
-    steps.lines.clear();
+    // The search names its order first, the built-in component last, and a
+    // description file that does not load.
+    steps.clear();
     std::wstring component;
-    tn::SearchInstalledComponents(L"tnol.dll", &component, traced);
-    EXPECT_NE(std::wstring::npos, steps.All().find(L"search order: Broken, Comp, TNol"))
-        << steps.All();
+    tn::SearchInstalledComponents(L"tnol.dll", &component, noting);
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ((tn::LookupStep{E::kSearchOrder, {L"Broken", L"Comp", L"TNol"}}), steps[0]);
+    EXPECT_NE(std::string::npos,
+              Find(steps, {E::kDescriptionFileNotLoaded, {L"Broken", tree.ComposeFile(L"Broken")}}));
+    EXPECT_NE(std::string::npos, Find(steps, {E::kNoRecord, {L"Comp", L"tnol.dll"}}));
 }
 
 }  // namespace
