@@ -179,7 +179,7 @@ void ReportItemCount(int found, const wchar_t* key, const wchar_t* value)
 
 }  // namespace
 
-int ParseFileRecord(const CIniEntry* entry, FileRecord* record)
+int ParseFileRecord(const CIniEntry* entry, FileRecord* record, int* itemCount)
 {
     if (!entry || !record)
         return 0;
@@ -208,6 +208,8 @@ int ParseFileRecord(const CIniEntry* entry, FileRecord* record)
     record->OsMask = ToHex(scratch, 16);
 
     const int found = scratch.commas + 1;
+    if (itemCount)
+        *itemCount = found;
     if (found >= kRecordItemsRequired)
         return 1;
     ReportItemCount(found, entry->GetKey(), entry->GetValue());

@@ -46,7 +46,9 @@ constexpr int kRecordScratchChars = 256;
 // Fills `record` from a line (key = file name, value = comma-separated
 // items). Returns 1 when the line has at least 16 items; otherwise writes the
 // item-count message to standard output, keeps what it filled and returns 0.
-// Null arguments: 0, nothing written.
-int ParseFileRecord(const CIniEntry* entry, FileRecord* record);
+// `itemCount`, when given, receives the number of items found, as the
+// message counts them (up to kRecordScratchSlots). Null entry or record: 0,
+// nothing written, `itemCount` untouched.
+int ParseFileRecord(const CIniEntry* entry, FileRecord* record, int* itemCount = nullptr);
 
 }  // namespace tn

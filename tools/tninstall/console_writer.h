@@ -10,7 +10,7 @@ namespace tnt {
 // written as given; a missing handle swallows the text.
 //
 // The writer keeps its own duplicate of the handle, so the C runtime may
-// redirect and restore its standard output (StdoutCapture) meanwhile.
+// redirect and restore its standard output (StdoutRedirect) meanwhile.
 class ConsoleWriter {
 public:
     explicit ConsoleWriter(DWORD stdHandle);

@@ -7,7 +7,7 @@
 
 #include "commands.h"
 #include "console_writer.h"
-#include "stdout_capture.h"
+#include "stdout_redirect.h"
 #include "tn_version.h"
 
 namespace {
@@ -113,13 +113,13 @@ int Run(const std::vector<std::wstring>& words)
     }
 
     Response response;
-    StdoutCapture capture;
-    const int code = entry->handler(Invocation{args, entry->needsLibrary ? &library : nullptr},
-                                   response);
-    const std::wstring libraryOutput = capture.Finish();
-    if (!libraryOutput.empty()) {
-        response.json.Set(L"libraryOutput", JsonValue::String(libraryOutput));
-        response.Error(L"tninstall: the library wrote on standard output:\n" + libraryOutput);
+    int code;
+    {
+        // What the library writes on standard output goes to standard error,
+        // out of the tool's answer (one JSON object stays parseable).
+        StdoutRedirect libraryOutput(StdoutRedirect::kToStandardError);
+        code = entry->handler(Invocation{args, entry->needsLibrary ? &library : nullptr},
+                              response);
     }
     return Finish(streams, args, response, code);
 }

@@ -7,13 +7,14 @@
 
 #include "commands.h"
 #include "config/component.h"
+#include "config/component_walk.h"
 #include "config/file_record.h"
 #include "config/ini_reader.h"
 #include "config/text_utils.h"
 #include "install/layout.h"
 #include "install/local_install.h"
 #include "install/product.h"
-#include "stdout_capture.h"
+#include "stdout_redirect.h"
 #include "windows_names.h"
 
 namespace tnt {
@@ -52,16 +53,6 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The number of items the record parser reported in its complaint, or -1.
-int ReportedItemCount(const std::wstring& message)
-{
-    const std::wstring marker = L"current count is ";
-    const size_t at = message.find(marker);
-    if (at == std::wstring::npos)
-        return -1;
-    return _wtoi(message.c_str() + at + marker.size());
-}
-
 class Doctor {
 public:
     void CheckProduct(const std::wstring& name);
@@ -88,7 +79,8 @@ void Doctor::CheckProduct(const std::wstring& name)
     ProductReport report;
     report.name = name;
     {
-        StdoutCapture quiet;  // the parser's complaints are reported below, in words
+        // The parser's complaints are reported below, in words.
+        StdoutRedirect quiet(StdoutRedirect::kToNowhere);
         tn::CProduct full;
         report.result = full.LoadByName(name.c_str(), tn::kProductLoadComponentFiles);
     }
@@ -144,7 +136,7 @@ void Doctor::CheckComponent(const std::wstring& name, const std::wstring& file)
         return;
     int code;
     {
-        StdoutCapture quiet;
+        StdoutRedirect quiet(StdoutRedirect::kToNowhere);
         tn::CComponent component(file.c_str());
         code = component.Load();
     }
@@ -179,67 +171,49 @@ void Doctor::Diagnose(const std::wstring& component, const std::wstring& file, i
              L"description file does not load (code " + std::to_wstring(code) + L")", file});
 }
 
-// Goes through the record sections as the loader does, but on past the first
+// Walks the record sections as the loader does, but on past the first
 // problem, so every one of them is named.
 void Doctor::WalkSections(const std::wstring& component, const std::wstring& file)
 {
     tn::CIniReader ini;
     if (!ini.Load(file.c_str()))
         return;
-    const tn::CIniSection* have = ini.FindSection(L"HaveSection");
-    if (!have)
-        return;
-    StringList seen;
     std::vector<std::pair<std::wstring, std::wstring>> files;  // record name, section
     auto record = std::make_unique<tn::FileRecord>();
-    for (size_t i = 0; i < have->GetEntryCount(); ++i) {
-        StringList names;
-        tn::SplitList(have->GetEntryAt(i)->GetValue(), names, L',', false);
-        for (const std::wstring& sectionName : names) {
-            if (!tn::AddUnique(seen, sectionName.c_str()))
-                continue;
-            const tn::CIniSection* section = ini.FindSection(sectionName.c_str());
-            if (!section) {
-                Add({L"", component, L"section-missing",
-                     L"section [" + sectionName + L"], listed in [HaveSection], is missing", file});
-                continue;
+    std::wstring sectionName;
+    auto onSection = [&](const wchar_t* name, size_t length, const tn::CIniSection* section) {
+        sectionName.assign(name, length);
+        if (!section)
+            Add({L"", component, L"section-missing",
+                 L"section [" + sectionName + L"], listed in [HaveSection], is missing", file});
+        return tn::SectionTurn::kReadRecords;
+    };
+    auto onRecord = [&](const tn::CIniSection&, const tn::CIniEntry& line) {
+        *record = tn::FileRecord{};
+        int count = 0;
+        if (!tn::ParseFileRecord(&line, record.get(), &count))
+            Add({L"", component, L"short-record",
+                 L"record line [" + sectionName + L"] " + line.GetKey() + L"=" + line.GetValue() +
+                     L" has " + std::to_wstring(count) + L" items, " +
+                     std::to_wstring(tn::kRecordItemsRequired) + L" needed",
+                 file});
+        const std::wstring name = record->Name;
+        for (const auto& held : files)
+            if (tn::EqualsNoCase(held.first, name)) {
+                Add({L"", component, L"duplicate-file",
+                     L"file " + name + L" is listed twice, in [" + held.second + L"] and in [" +
+                         sectionName + L"]",
+                     file});
+                return true;
             }
-            for (size_t j = 0; j < section->GetEntryCount(); ++j) {
-                const tn::CIniEntry* line = section->GetEntryAt(j);
-                *record = tn::FileRecord{};
-                std::wstring complaint;
-                int parsed;
-                {
-                    StdoutCapture message;
-                    parsed = tn::ParseFileRecord(line, record.get());
-                    complaint = message.Finish();
-                }
-                const std::wstring where = L"[" + sectionName + L"] " + line->GetKey() + L"=" +
-                                           line->GetValue();
-                if (!parsed) {
-                    const int count = ReportedItemCount(complaint);
-                    Add({L"", component, L"short-record",
-                         L"record line " + where + L" has " +
-                             (count >= 0 ? std::to_wstring(count) : std::wstring(L"too few")) +
-                             L" items, " + std::to_wstring(tn::kRecordItemsRequired) + L" needed",
-                         file});
-                }
-                const std::wstring name = record->Name;
-                bool twice = false;
-                for (const auto& held : files)
-                    if (tn::EqualsNoCase(held.first, name)) {
-                        Add({L"", component, L"duplicate-file",
-                             L"file " + name + L" is listed twice, in [" + held.second +
-                                 L"] and in [" + sectionName + L"]",
-                             file});
-                        twice = true;
-                        break;
-                    }
-                if (!twice)
-                    files.emplace_back(name, sectionName);
-            }
-        }
-    }
+        files.emplace_back(name, sectionName);
+        return true;
+    };
+    tn::RecordWalk walk;
+    walk.missing = tn::MissingSections::kSkip;
+    auto visitor = tn::MakeRecordVisitor(onSection, onRecord);
+    StdoutRedirect quiet(StdoutRedirect::kToNowhere);  // short records are named above
+    tn::WalkComponentRecords(ini, walk, visitor);
 }
 
 void Doctor::CheckCoverage(const StringList& installed)
