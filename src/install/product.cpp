@@ -98,17 +98,12 @@ int CProduct::HoldsComponent(const wchar_t* name, const wchar_t* component, bool
     const int listed = ListComponents(nullptr, names_);
     if (listed != kProductLoaded)
         return listed;
-    // AddComponent's steps without the objects: a listed name whose object
-    // would carry the name asked for, and that name's SupportOS (every such
-    // name reads the same section).
+    // AddComponent's rules without the objects: a listed name whose object
+    // would carry the name asked for, kept by that name's SupportOS (every
+    // such name reads the same section).
     for (const std::wstring& candidate : names_) {
-        if (candidate.empty())
-            continue;
-        const bool same = IsPlainName(candidate.data(), candidate.size())
-                              ? EqualsNoCase(candidate.c_str(), component)
-                              : EqualsNoCase(ObjectName(candidate).c_str(), component);
-        if (same) {
-            holds = Supported(ParseHex(Ini.GetString(component, kSupportOSKey)));
+        if (GivesComponent(candidate.c_str()) && ObjectNameIs(candidate, component)) {
+            holds = Supported(SupportOSOf(component));
             break;
         }
     }
@@ -122,12 +117,22 @@ bool CProduct::IsPlainName(const wchar_t* name, size_t length)
                name + length;
 }
 
-std::wstring CProduct::ObjectName(const std::wstring& listed) const
+bool CProduct::ObjectNameIs(const std::wstring& listed, const wchar_t* name) const
 {
     if (IsPlainName(listed.data(), listed.size()))
-        return listed;
-    return ComponentNameFromPath(
-        BuildComposeFilePath(listed.c_str(), PathType, kComposeBuildNumber).c_str());
+        return EqualsNoCase(listed.c_str(), name);
+    return EqualsNoCase(ComponentNameFromPath(ComposeFilePath(listed.c_str()).c_str()).c_str(),
+                        name);
+}
+
+std::wstring CProduct::ComposeFilePath(const wchar_t* listed) const
+{
+    return BuildComposeFilePath(listed, PathType, kComposeBuildNumber);
+}
+
+uint32_t CProduct::SupportOSOf(const wchar_t* section) const
+{
+    return ParseHex(Ini.GetString(section, kSupportOSKey));
 }
 
 int CProduct::ReadProductFile(const wchar_t* path, unsigned location, const CIniKeyFilter* keys)
@@ -205,9 +210,9 @@ bool CProduct::Supported(uint32_t supportOS) const
 
 int CProduct::AddComponent(const wchar_t* name, unsigned flags)
 {
-    if (!name || !*name)
+    if (!GivesComponent(name))
         return kProductLoaded;
-    const std::wstring path = BuildComposeFilePath(name, PathType, kComposeBuildNumber);
+    const std::wstring path = ComposeFilePath(name);
     std::unique_ptr<CComponent> component;
     try {
         component.reset(new CComponent(path.c_str()));
@@ -243,7 +248,7 @@ int CProduct::ReadComponentKeys(CComponent* component) const
     c.LangGroup = Ini.GetInt(section, L"LangGroup", 0);
     c.NewShow = Ini.GetInt(section, L"NewShow", 0);
     c.MustUpdate = Ini.GetInt(section, L"MustUpdate", 0);
-    c.SupportOS = ParseHex(Ini.GetString(section, kSupportOSKey));
+    c.SupportOS = SupportOSOf(section);
     CopyToField(c.CatalogName, std::size(c.CatalogName), section);
     CopyToField(c.Parent, std::size(c.Parent), Ini.GetString(section, kParentKey));
     CopyToField(c.Depends, std::size(c.Depends), Ini.GetString(section, L"Depends"));

@@ -90,11 +90,17 @@ private:
     // Whether a component whose section holds this SupportOS is kept on the
     // running Windows (its class is read once per load).
     bool Supported(uint32_t supportOS) const;
-    // The name the object made for a listed component carries (the file
-    // name of its description file path without its extension). A plain
-    // name (no dot, no backslash, short enough for the file-name buffer) is
-    // that name as it is.
-    std::wstring ObjectName(const std::wstring& listed) const;
+    // The rules of which listed names become which components, shared by
+    // AddComponent (through the objects) and HoldsComponent (without them):
+    // an empty name gives none; a listed name's object carries the file name
+    // of its description file path (ComposeFilePath) without its extension,
+    // which for a plain name (no dot, no backslash, short enough for the
+    // file-name buffer) is that name as it is; it is kept where its
+    // section's SupportOS allows the running Windows (Supported).
+    static bool GivesComponent(const wchar_t* listed) { return listed && *listed; }
+    bool ObjectNameIs(const std::wstring& listed, const wchar_t* name) const;
+    std::wstring ComposeFilePath(const wchar_t* listed) const;
+    uint32_t SupportOSOf(const wchar_t* section) const;
     static bool IsPlainName(const wchar_t* name, size_t length);
 
     mutable uint32_t windowsClass_ = 0;  // 0 until read
