@@ -26,6 +26,7 @@
 #include "json_line.h"
 #include "saved_value.h"
 #include "tree_writer.h"
+#include "install/log_folder.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ int Smoke()
 
 int wmain(int argc, wchar_t** argv)
 {
+    tn::UseInstallLogFolder();  // as TNInstall.dll does when it is loaded
     if (argc < 2)
         return Usage();
     const std::wstring command = argv[1];

@@ -10,6 +10,19 @@
  * (terminator included): an answer longer than size - 1 is cut, and the
  * function still returns 1. An empty answer leaves the buffer untouched and
  * returns 0, as do a null buffer and a size of 0.
+ *
+ * Threads: the library takes no lock. A program that calls it from several
+ * threads must serialise the calls itself (one call at a time in the
+ * process). Every call reads the registry and the installation's files
+ * afresh, except for what stays for the life of the process once it is
+ * known:
+ *   - the install directory, once it has been read with six characters or
+ *     more (a shorter one, a drive root, is read again on every call);
+ *   - the file-map switch (SetFileMapEnabled), on until it is set otherwise;
+ *   - Vaultcore.dll, loaded at the first call that asks the hive store and
+ *     never unloaded;
+ *   - the folder of the diagnostic log, fixed by the first line it writes;
+ *   - the WOW64 functions of kernel32 and whether the processor has SSE2.
  */
 #ifndef TNINSTALL_H
 #define TNINSTALL_H

@@ -1,8 +1,5 @@
-// The diagnostic log's folder rule: {I}Data\TNLog\ when the install
-// directory is known at the first log call. The log (platform/) asks for the
-// base folder through a source; this file sets it while the program starts,
-// before anything can log. Nothing calls into this file, so the build links
-// it into every program of the core as an object of its own.
+#include "install/log_folder.h"
+
 #include "install/layout.h"
 #include "platform/log.h"
 
@@ -16,10 +13,8 @@ std::wstring InstallDataFolder()
     return installDir.empty() ? installDir : installDir + L"Data";
 }
 
-struct LogFolderRule {
-    LogFolderRule() { SetLogBaseFolderSource(&InstallDataFolder); }
-};
-const LogFolderRule g_logFolderRule;
-
 }  // namespace
+
+void UseInstallLogFolder() { SetLogBaseFolderSource(&InstallDataFolder); }
+
 }  // namespace tn

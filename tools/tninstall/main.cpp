@@ -9,6 +9,7 @@
 #include "console_writer.h"
 #include "stdout_redirect.h"
 #include "tn_version.h"
+#include "install/log_folder.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ int Run(const std::vector<std::wstring>& words)
 
 int wmain(int argc, wchar_t** argv)
 {
+    tn::UseInstallLogFolder();
     std::vector<std::wstring> words;
     for (int i = 1; i < argc; ++i)
         words.emplace_back(argv[i]);

@@ -12,6 +12,7 @@
 
 #include "platform/log.h"
 #include "test_support.h"
+#include "install/log_folder.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ std::string Narrow(const std::wstring& text)
 
 int wmain(int argc, wchar_t** argv)
 {
+    tn::UseInstallLogFolder();
     for (int i = 1; i < argc; ++i) {
         const std::wstring command = argv[i];
         const size_t bar = command.find(L'|');

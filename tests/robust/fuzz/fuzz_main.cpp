@@ -8,9 +8,11 @@
 
 #include "crash_guard.h"
 #include "fuzz_targets.h"
+#include "install/log_folder.h"
 
 int wmain(int argc, wchar_t** argv)
 {
+    tn::UseInstallLogFolder();
     tnrobust::FuzzOptions options;
     std::string error;
     if (!tnrobust::ParseFuzzOptions(argc, argv, options, error)) {

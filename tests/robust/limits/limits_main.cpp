@@ -4,9 +4,11 @@
 
 #include "alloc_hooks.h"
 #include "limits_support.h"
+#include "install/log_folder.h"
 
 int main(int argc, char** argv)
 {
+    tn::UseInstallLogFolder();
     tnrobust::SetGuardPages(tnrobust::kGuardPagesFrom);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

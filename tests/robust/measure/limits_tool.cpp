@@ -20,6 +20,7 @@
 #include "install/layout.h"
 #include "mutator.h"
 #include "test_support.h"
+#include "install/log_folder.h"
 
 namespace tnrobust {
 namespace {
@@ -390,6 +391,7 @@ void ComponentRecords(const std::wstring& work, const std::vector<size_t>& count
 
 int wmain(int argc, wchar_t** argv)
 {
+    tn::UseInstallLogFolder();
     using namespace tnrobust;
     std::set_new_handler(NoteOutOfMemory);
     bool quick = false;

@@ -18,6 +18,7 @@
 #include "platform/log.h"
 #include "test_support.h"
 #include "tree_hash.h"
+#include "install/log_folder.h"
 
 namespace tnrobust {
 namespace {
@@ -212,6 +213,7 @@ INSTANTIATE_TEST_SUITE_P(Demo, AllocationSweep, ::testing::ValuesIn(kCalls));
 
 int main(int argc, char** argv)
 {
+    tn::UseInstallLogFolder();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new tnrobust::DemoEnvironment);
     return RUN_ALL_TESTS();
