@@ -83,14 +83,7 @@ private:
 
 std::wstring ComponentNameFromPath(const wchar_t* path)
 {
-    const wchar_t* slash = std::wcsrchr(path, L'\\');
-    std::wstring fileName(slash ? slash + 1 : path);
-    if (fileName.size() > kFileNameChars - 1)
-        fileName.resize(kFileNameChars - 1);
-    const size_t dot = fileName.rfind(L'.');
-    if (dot != std::wstring::npos)
-        fileName.erase(dot);
-    return fileName;
+    return FileNameStem(path, kFileNameChars - 1, PathSeparators::kBackslash);
 }
 
 CComponent::CComponent(const wchar_t* path) { SetFilePath(path); }

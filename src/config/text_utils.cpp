@@ -196,4 +196,23 @@ int ParseIniInt(const wchar_t* text, int defaultValue)
     return static_cast<int>(std::min(magnitude, static_cast<long long>(INT_MAX)));
 }
 
+const wchar_t* FileNamePart(const wchar_t* path, PathSeparators separators)
+{
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p)
+        if (*p == L'\\' || (separators == PathSeparators::kBackslashOrSlash && *p == L'/'))
+            name = p + 1;
+    return name;
+}
+
+std::wstring FileNameStem(const wchar_t* path, size_t maxChars, PathSeparators separators)
+{
+    const wchar_t* name = FileNamePart(path, separators);
+    std::wstring stem(name, wcsnlen(name, maxChars));
+    const size_t dot = stem.rfind(L'.');
+    if (dot != std::wstring::npos)
+        stem.erase(dot);
+    return stem;
+}
+
 }  // namespace tn

@@ -108,4 +108,16 @@ int ParseIniInt(const wchar_t* text, int defaultValue);
 // cut to capacity - 1 characters.
 void CopyToField(wchar_t* field, size_t capacity, const wchar_t* text);
 
+// What separates the folders of a path: the backslash alone, or either
+// slash.
+enum class PathSeparators { kBackslash, kBackslashOrSlash };
+
+// The file name of `path`: the text after its last separator (the whole
+// path when it has none; empty when it ends in one).
+const wchar_t* FileNamePart(const wchar_t* path, PathSeparators separators);
+
+// The file name of `path` cut to `maxChars` characters, then without its
+// extension (from its last dot on).
+std::wstring FileNameStem(const wchar_t* path, size_t maxChars, PathSeparators separators);
+
 }  // namespace tn

@@ -78,6 +78,8 @@ void RemoveAllFromList(std::wstring& list, const wchar_t* items)
 }
 
 // Stores `list` under [section] key and writes the document: 1 when saved.
+// Every list edit of install.ini ends here or in Save, and answers 0 when
+// the file is not written (the document in memory keeps the change).
 int StoreList(CIniReader& ini, const wchar_t* section, const wchar_t* key,
               const std::wstring& list)
 {
@@ -160,11 +162,9 @@ int CLocalInstall::AddCompose(const wchar_t* component)
         return 0;
     if (!IsInList(GetComposeList(), component, kListSeparator)) {
         std::wstring list = GetComposeList();
-        if (!AppendWithin(list, component, kComposeKey))
+        if (!AppendWithin(list, component, kComposeKey) ||
+            !StoreList(*this, kComposeSection, kComposeKey, list))
             return 0;
-        if (!SetString(kComposeSection, kComposeKey, list.c_str()))
-            return 0;
-        Save();
     }
     AddUpdateComposes(component);
     return 1;
@@ -175,12 +175,13 @@ int CLocalInstall::RemoveCompose(const wchar_t* component)
     if (IsNullOrEmpty(component))
         return 0;
     std::wstring list = GetComposeList();
-    if (!list.empty() && RemoveFromList(list, component, kListSeparator) &&
-        !SetString(kComposeSection, kComposeKey, list.c_str()))
+    // install.ini is rewritten even when the name was not listed.
+    const bool removed = !list.empty() && RemoveFromList(list, component, kListSeparator);
+    if (!(removed ? StoreList(*this, kComposeSection, kComposeKey, list) : Save()))
         return 0;
     // After the change above, so a fallback to ComposeList no longer holds the name.
     RemoveUpdateComposes(component);
-    return Save() ? 1 : 0;
+    return 1;
 }
 
 int CLocalInstall::AddLangGroup(const wchar_t* groups)

@@ -36,16 +36,6 @@ const wchar_t kSupportOSKey[] = L"SupportOS";
 const CIniKeyFilter kNameKeys{kConflictKey, kProductIdKey, kAllKey,
                               kParentKey,   kResourceKey,  kSupportOSKey};
 
-// The text after the last path separator; empty when the path ends in one.
-const wchar_t* FileNamePart(const wchar_t* path)
-{
-    const wchar_t* name = path;
-    for (const wchar_t* p = path; *p; ++p)
-        if (*p == L'\\' || *p == L'/')
-            name = p + 1;
-    return name;
-}
-
 // Every pair of vertical bars, scanned from the left without overlap, becomes
 // CR LF; a third bar in a row stays a bar.
 void ReplaceBarPairs(wchar_t* text)
@@ -139,15 +129,11 @@ int CProduct::ReadProductFile(const wchar_t* path, unsigned location, const CIni
 {
     if (!path)
         return kProductNoName;
-    const wchar_t* name = FileNamePart(path);
-    if (!*name)
+    if (!*FileNamePart(path, PathSeparators::kBackslashOrSlash))
         return kProductNoName;
     FilePath = path;
     PathType = location;
-    Name.assign(name, wcsnlen(name, kProductNameBufferChars - 1));
-    const size_t dot = Name.rfind(L'.');
-    if (dot != std::wstring::npos)
-        Name.erase(dot);
+    Name = FileNameStem(path, kProductNameBufferChars - 1, PathSeparators::kBackslashOrSlash);
 
     if (!(keys ? Ini.Load(path, *keys) : Ini.Load(path)))
         return kProductFileNotLoaded;

@@ -292,7 +292,8 @@ TEST_F(DemoInstall, AnswersEveryExportAtTwoWindowsVersions)
 TEST_F(DemoInstall, AnswersAlikeWithTheStackOffFromAlignment)
 {
 #if !defined(__i386__)
-    GTEST_SKIP() << "stack alignment of 4 bytes is a 32-bit x86 calling convention";
+    GTEST_SKIP() << "stack alignment of 4 bytes is a 32-bit x86 calling convention: the i686 "
+                    "build runs this test, natively or under the emulator";
 #else
     WineVersion set(L"win7");
     const std::vector<Call> calls = Calls(true);

@@ -178,15 +178,14 @@ TEST_F(LocalInstallTest, AddCompose)
     EXPECT_TRUE(UpdateUntouched(update));
 
     // install.ini cannot be read when it is opened (a locked byte range):
-    // the lists it holds are unknown, so neither file is written (the answer
-    // stays 1: AddCompose does not report a failed save), nor an update
-    // list that would rest on ComposeList.
+    // the lists it holds are unknown, so neither file is written, nor an
+    // update list that would rest on ComposeList.
     WriteInstall(install);
     {
         tn::SetFileReadForTesting(&tntest::LockViolationRead);
         tn::LocalInstallPtr li;
         tn::SetFileReadForTesting(nullptr);
-        EXPECT_EQ(1, li->AddCompose(L"C4"));
+        EXPECT_EQ(0, li->AddCompose(L"C4"));
         EXPECT_EQ(0, li->AddUpdateComposes(L"C5"));
     }
     EXPECT_TRUE(InstallUntouched(install));
@@ -329,7 +328,7 @@ TEST_F(LocalInstallTest, UnwritableFiles)
     EXPECT_EQ(0, li->RemoveProduct(L"P1"));
     EXPECT_EQ(0, li->AddLangGroup(L"G1"));
     EXPECT_EQ(0, li->RemoveLangGroup(L"G1"));
-    EXPECT_EQ(1, li->AddCompose(L"C1"));          // ignores the failure
+    EXPECT_EQ(0, li->AddCompose(L"C1"));
     EXPECT_EQ(0, li->RemoveCompose(L"C1"));
     EXPECT_EQ(0, full->SetUpdateComposes(L"C1"));
     EXPECT_EQ(0, li->AddUpdateComposes(L"C2"));

@@ -1,5 +1,6 @@
 #include <cwchar>
 
+#include "TNInstall.h"
 #include "commands.h"
 #include "tn_version.h"
 
@@ -30,76 +31,76 @@ const CommandSpec kCommands[] = {
     {L"install-path", L"[suffix]",
      L"install directory, then the suffix",
      L"",
-     1, 0, 1, 0, true, RunInstallPath},
+     TNI_ORD_GetInstallPath, 0, 1, 0, true, RunInstallPath},
     {L"backup-path", L"",
      L"the backup directory",
      L"",
-     2, 0, 0, 0, true, RunBackupPath},
+     TNI_ORD_GetBackupPath, 0, 0, 0, true, RunBackupPath},
     {L"oem-name", L"",
      L"the OEM name",
      L"",
-     17, 0, 0, 0, true, RunOemName},
+     TNI_ORD_GetOemName, 0, 0, 0, true, RunOemName},
     {L"map", L"<owner> <file> [sub-key]",
      L"the name the file map keeps a file under",
      L"The owner is the component the file belongs to; the sub-key is the record's\n"
      L"destination directory when it is a plain directory. Without an entry the\n"
      L"answer is the file name itself. --explain shows the key consulted.",
-     3, 2, 3, kOptExplain, true, RunMap},
+     TNI_ORD_GetMappedFileName, 2, 3, kOptExplain, true, RunMap},
     {L"unmap", L"<mapped-name>",
      L"file name and owner of a mapped name",
      L"Searches the file map for the mapped name. Exit code 0 when the map names an\n"
      L"owner, 1 when it does not (the answer is then the name itself).",
-     4, 1, 1, kOptExplain, true, RunUnmap},
+     TNI_ORD_GetUnmappedFileName, 1, 1, kOptExplain, true, RunUnmap},
     {L"file", L"<component> <file> [dest-filter]",
      L"full path of a file of a component",
      L"Reads the component's description file; with a destination filter only a\n"
      L"record with that destination counts. Follows [OldFile_Map] to other\n"
      L"components. --explain shows each step.",
-     5, 2, 3, kOptExplain, true, RunFile},
+     TNI_ORD_GetComponentFilePath, 2, 3, kOptExplain, true, RunFile},
     {L"find", L"<file>",
      L"where a file is kept, and its component",
      L"Asks the file map for the owner first, then searches the installed\n"
      L"components in install.ini order. --explain shows the search.",
-     18, 1, 1, kOptExplain, true, RunFind},
+     TNI_ORD_FindInstalledFile, 1, 1, kOptExplain, true, RunFind},
     {L"is-installed", L"<path>",
      L"whether a path is an installed file",
      L"Exit code 0 when it is, 1 when it is not. --explain shows the lookup.",
-     11, 1, 1, kOptExplain, true, RunIsInstalled},
+     TNI_ORD_IsInstalledFile, 1, 1, kOptExplain, true, RunIsInstalled},
     {L"component-path", L"<component> [suffix]",
      L"a component's directory, then the suffix",
      L"",
-     6, 1, 2, 0, true, RunComponentPath},
+     TNI_ORD_GetComponentPath, 1, 2, 0, true, RunComponentPath},
     {L"products-of", L"<component> [--ids]",
      L"installed products holding a component",
      L"A comma list as the library gives it (it may end in a comma); --ids lists\n"
      L"ProductIDs instead of names.",
-     7, 1, 1, kOptIds, true, RunProductsOf},
+     TNI_ORD_GetComponentProducts, 1, 1, kOptIds, true, RunProductsOf},
     {L"product-id", L"<product>",
      L"a product's ProductID",
      L"Exit code 1 when the ProductID is 0 or cannot be read.",
-     8, 1, 1, 0, true, RunProductId},
+     TNI_ORD_GetProductId, 1, 1, 0, true, RunProductId},
     {L"component-installed", L"<name>",
      L"whether a component is installed",
      L"",
-     9, 1, 1, 0, true, RunComponentInstalled},
+     TNI_ORD_IsComponentInstalled, 1, 1, 0, true, RunComponentInstalled},
     {L"product-installed", L"<name>",
      L"whether a product is installed",
      L"",
-     10, 1, 1, 0, true, RunProductInstalled},
+     TNI_ORD_IsProductInstalled, 1, 1, 0, true, RunProductInstalled},
     {L"single-product", L"<component>",
      L"whether one product at most holds it",
      L"",
-     12, 1, 1, 0, true, RunSingleProduct},
+     TNI_ORD_IsSingleProductComponent, 1, 1, 0, true, RunSingleProduct},
     {L"language", L"[--set <id>]",
      L"the language in use, or store one",
      L"The identifier is hexadecimal, with or without 0x (0x0409, 0804). After\n"
      L"storing, the language in use is shown: the stored one if the installation\n"
      L"offers it, else the first one it lists. Exit code 1 when it was not stored.",
-     15, 0, 0, kOptSet, true, RunLanguage},
+     TNI_ORD_GetLanguage, 0, 0, kOptSet, true, RunLanguage},
     {L"os", L"",
      L"the Windows class, decoded",
      L"",
-     19, 0, 0, 0, true, RunOs},
+     TNI_ORD_GetOsVersionType, 0, 0, 0, true, RunOs},
     {L"map-set", L"<owner> [--sub <dir>] <file> <mapped>",
      L"write a file-map entry",
      L"Stores <mapped> as the name under which the file map keeps <file> of the\n"
@@ -172,6 +173,11 @@ std::wstring CommandHelp(const CommandSpec& command)
         text += L"\nExport: " + std::wstring(ExportName(command.ordinal)) + L" (ordinal " +
                 std::to_wstring(command.ordinal) + L").\n";
     return text;
+}
+
+void SetExportFields(Response& out, const Invocation& run, int result)
+{
+    SetExportFields(out, run.command.name, run.command.ordinal, result);
 }
 
 void SetExportFields(Response& out, const wchar_t* command, int ordinal, int result)

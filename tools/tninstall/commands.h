@@ -27,10 +27,13 @@ struct Response {
     void Error(const std::wstring& line) { errors += line + L"\n"; }
 };
 
+struct CommandSpec;
+
 // One run of a command. `library` is loaded for the commands that ask it.
 struct Invocation {
     const ParsedArgs& args;
     const TnLibrary* library;
+    const CommandSpec& command;
 
     // Positional argument `i`, or null when absent.
     const wchar_t* Arg(size_t i) const
@@ -71,6 +74,8 @@ std::wstring CommandHelp(const CommandSpec& command);
 
 // Members every answer of an export carries in JSON.
 void SetExportFields(Response& out, const wchar_t* command, int ordinal, int result);
+// The same for the export behind the command run.
+void SetExportFields(Response& out, const Invocation& run, int result);
 
 // Handlers, one file per group.
 int RunInstallPath(const Invocation&, Response&);

@@ -119,7 +119,7 @@ int Run(const std::vector<std::wstring>& words)
         // What the library writes on standard output goes to standard error,
         // out of the tool's answer (one JSON object stays parseable).
         StdoutRedirect libraryOutput(StdoutRedirect::kToStandardError);
-        code = entry->handler(Invocation{args, entry->needsLibrary ? &library : nullptr},
+        code = entry->handler(Invocation{args, entry->needsLibrary ? &library : nullptr, *entry},
                               response);
     }
     return Finish(streams, args, response, code);

@@ -1,4 +1,5 @@
 // The commands that ask one export each and show its answer as it came.
+#include "TNInstall.h"
 #include "commands.h"
 #include "explain.h"
 #include "windows_names.h"
@@ -9,9 +10,9 @@ namespace {
 int ExitFor(int result) { return result ? kExitAnswered : kExitEmpty; }
 
 // A string export: the answer on one line (nothing when it is empty).
-int ShowString(Response& out, const wchar_t* command, int ordinal, const StringAnswer& answer)
+int ShowString(Response& out, const Invocation& run, const StringAnswer& answer)
 {
-    SetExportFields(out, command, ordinal, answer.result);
+    SetExportFields(out, run, answer.result);
     out.json.Set(L"answer", JsonValue::String(answer.text));
     if (answer.result)
         out.Line(answer.text);
@@ -19,97 +20,107 @@ int ShowString(Response& out, const wchar_t* command, int ordinal, const StringA
 }
 
 // A yes/no export.
-int ShowBool(Response& out, const wchar_t* command, int ordinal, int result)
+int ShowBool(Response& out, const Invocation& run, int result)
 {
-    SetExportFields(out, command, ordinal, result);
+    SetExportFields(out, run, result);
     out.json.Set(L"answer", JsonValue::Bool(result != 0));
     out.Line(result ? L"yes" : L"no");
     return ExitFor(result);
 }
 
-}  // namespace
-
-int RunInstallPath(const Invocation& run, Response& out)
+// An export whose answer `show` puts in the response, followed by the steps
+// of the lookup behind it with --explain.
+template <class Answer, class Show, class Explain>
+int ShowExplained(const Invocation& run, Response& out, const Answer& answer, Show show,
+                  Explain explain)
 {
-    return ShowString(out, L"install-path", 1, run.library->GetInstallPath(run.Arg(0)));
-}
-
-int RunBackupPath(const Invocation& run, Response& out)
-{
-    return ShowString(out, L"backup-path", 2, run.library->GetBackupPath());
-}
-
-int RunOemName(const Invocation& run, Response& out)
-{
-    return ShowString(out, L"oem-name", 17, run.library->GetOemName());
-}
-
-int RunMap(const Invocation& run, Response& out)
-{
-    const StringAnswer answer = run.library->GetMappedFileName(run.Arg(0), run.Arg(1), run.Arg(2));
-    const int code = ShowString(out, L"map", 3, answer);
+    const int code = show(out, run, answer);
     if (run.args.explain)
-        ExplainMap(run, out, answer);
+        explain(run, out, answer);
     return code;
 }
 
-int RunUnmap(const Invocation& run, Response& out)
+int ShowUnmapped(Response& out, const Invocation& run, const PairAnswer& answer)
 {
-    const PairAnswer answer = run.library->GetUnmappedFileName(run.Arg(0));
-    SetExportFields(out, L"unmap", 4, answer.result);
+    SetExportFields(out, run, answer.result);
     out.json.Set(L"answer", JsonValue::String(answer.text));
     out.json.Set(L"owner", JsonValue::String(answer.second));
     out.Line(answer.text);
     out.Line(answer.result ? L"owner: " + answer.second : L"the file map names no owner");
-    if (run.args.explain)
-        ExplainUnmap(run, out, answer);
     return ExitFor(answer.result);
 }
 
-int RunFile(const Invocation& run, Response& out)
+int ShowFound(Response& out, const Invocation& run, const PairAnswer& answer)
 {
-    const StringAnswer answer =
-        run.library->GetComponentFilePath(run.Arg(0), run.Arg(1), run.Arg(2));
-    const int code = ShowString(out, L"file", 5, answer);
-    if (run.args.explain)
-        ExplainFile(run, out, answer);
-    return code;
-}
-
-int RunFind(const Invocation& run, Response& out)
-{
-    const PairAnswer answer = run.library->FindInstalledFile(run.Arg(0));
-    SetExportFields(out, L"find", 18, answer.result);
+    SetExportFields(out, run, answer.result);
     out.json.Set(L"answer", JsonValue::String(answer.text));
     out.json.Set(L"component", JsonValue::String(answer.result ? answer.second : L""));
     if (answer.result) {
         out.Line(answer.text);
         out.Line(L"component: " + answer.second);
     }
-    if (run.args.explain)
-        ExplainFind(run, out, answer);
     return ExitFor(answer.result);
+}
+
+}  // namespace
+
+int RunInstallPath(const Invocation& run, Response& out)
+{
+    return ShowString(out, run, run.library->GetInstallPath(run.Arg(0)));
+}
+
+int RunBackupPath(const Invocation& run, Response& out)
+{
+    return ShowString(out, run, run.library->GetBackupPath());
+}
+
+int RunOemName(const Invocation& run, Response& out)
+{
+    return ShowString(out, run, run.library->GetOemName());
+}
+
+int RunMap(const Invocation& run, Response& out)
+{
+    return ShowExplained(run, out,
+                         run.library->GetMappedFileName(run.Arg(0), run.Arg(1), run.Arg(2)),
+                         ShowString, ExplainMap);
+}
+
+int RunUnmap(const Invocation& run, Response& out)
+{
+    return ShowExplained(run, out, run.library->GetUnmappedFileName(run.Arg(0)), ShowUnmapped,
+                         ExplainUnmap);
+}
+
+int RunFile(const Invocation& run, Response& out)
+{
+    return ShowExplained(run, out,
+                         run.library->GetComponentFilePath(run.Arg(0), run.Arg(1), run.Arg(2)),
+                         ShowString, ExplainFile);
+}
+
+int RunFind(const Invocation& run, Response& out)
+{
+    return ShowExplained(run, out, run.library->FindInstalledFile(run.Arg(0)), ShowFound,
+                         ExplainFind);
 }
 
 int RunIsInstalled(const Invocation& run, Response& out)
 {
-    const int answer = run.library->IsInstalledFile(run.Arg(0));
-    const int code = ShowBool(out, L"is-installed", 11, answer);
-    if (run.args.explain)
-        ExplainIsInstalled(run, out, answer);
-    return code;
+    return ShowExplained(run, out, run.library->IsInstalledFile(run.Arg(0)), ShowBool,
+                         ExplainIsInstalled);
 }
 
 int RunComponentPath(const Invocation& run, Response& out)
 {
-    return ShowString(out, L"component-path", 6,
+    return ShowString(out, run,
                       run.library->GetComponentPath(run.Arg(0), run.Arg(1)));
 }
 
 int RunProductsOf(const Invocation& run, Response& out)
 {
     const StringAnswer answer = run.library->GetComponentProducts(run.Arg(0), run.args.ids);
-    const int code = ShowString(out, L"products-of", 7, answer);
+    const int code = ShowString(out, run, answer);
     JsonValue& items = out.json.Set(run.args.ids ? L"productIds" : L"products", JsonValue::Array());
     size_t start = 0;
     while (answer.result && start < answer.text.size()) {
@@ -131,7 +142,7 @@ int RunProductsOf(const Invocation& run, Response& out)
 int RunProductId(const Invocation& run, Response& out)
 {
     const int id = run.library->GetProductId(run.Arg(0));
-    SetExportFields(out, L"product-id", 8, id);
+    SetExportFields(out, run, id);
     out.json.Set(L"answer", JsonValue::Number(id));
     out.Line(std::to_wstring(id));
     return ExitFor(id);
@@ -139,17 +150,17 @@ int RunProductId(const Invocation& run, Response& out)
 
 int RunComponentInstalled(const Invocation& run, Response& out)
 {
-    return ShowBool(out, L"component-installed", 9, run.library->IsComponentInstalled(run.Arg(0)));
+    return ShowBool(out, run, run.library->IsComponentInstalled(run.Arg(0)));
 }
 
 int RunProductInstalled(const Invocation& run, Response& out)
 {
-    return ShowBool(out, L"product-installed", 10, run.library->IsProductInstalled(run.Arg(0)));
+    return ShowBool(out, run, run.library->IsProductInstalled(run.Arg(0)));
 }
 
 int RunSingleProduct(const Invocation& run, Response& out)
 {
-    return ShowBool(out, L"single-product", 12, run.library->IsSingleProductComponent(run.Arg(0)));
+    return ShowBool(out, run, run.library->IsSingleProductComponent(run.Arg(0)));
 }
 
 int RunLanguage(const Invocation& run, Response& out)
@@ -169,8 +180,8 @@ int RunLanguage(const Invocation& run, Response& out)
         }
         const int stored = run.library->SetLanguage(wanted);
         set = JsonValue::Object();
-        set.Set(L"export", JsonValue::String(ExportName(16)));
-        set.Set(L"ordinal", JsonValue::Number(16));
+        set.Set(L"export", JsonValue::String(ExportName(TNI_ORD_SetLanguage)));
+        set.Set(L"ordinal", JsonValue::Number(TNI_ORD_SetLanguage));
         set.Set(L"result", JsonValue::Number(stored));
         set.Set(L"language", JsonValue::String(LanguageHex(LANGID(wanted))));
         if (stored) {
@@ -182,7 +193,7 @@ int RunLanguage(const Invocation& run, Response& out)
         }
     }
     const LANGID language = run.library->GetLanguage();
-    SetExportFields(out, L"language", 15, language);
+    SetExportFields(out, run, language);
     out.json.Set(L"answer", JsonValue::Number(language));
     out.json.Set(L"hex", JsonValue::String(LanguageHex(language)));
     out.json.Set(L"name", JsonValue::String(LanguageName(language)));
@@ -197,7 +208,7 @@ int RunOs(const Invocation& run, Response& out)
 {
     int isNt = 0;
     const DWORD mask = run.library->GetOsVersionType(&isNt);
-    SetExportFields(out, L"os", 19, int(mask));
+    SetExportFields(out, run, int(mask));
     out.json.Set(L"answer", JsonValue::Number(mask));
     out.json.Set(L"hex", JsonValue::String(Hex(mask)));
     JsonValue& names = out.json.Set(L"names", JsonValue::Array());
