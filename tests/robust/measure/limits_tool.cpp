@@ -4,7 +4,8 @@
 // size, the time of the call and its answer, so that growth can be read off
 // as linear or not. With --quick only the two smallest sizes run (the test
 // suite checks that the experiments still answer); --work DIR puts the trees
-// in DIR; --only WORD runs the experiments whose name holds WORD.
+// in DIR; --only WORD runs the experiments whose name holds WORD; --sizes
+// N,N,... runs them at those sizes instead (to look for where one fails).
 #include <windows.h>
 
 #include <cstdio>
@@ -397,6 +398,7 @@ int wmain(int argc, wchar_t** argv)
     bool quick = false;
     std::wstring work;
     std::wstring only;
+    std::vector<size_t> sizes;
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
         if (arg == L"--quick")
@@ -405,12 +407,20 @@ int wmain(int argc, wchar_t** argv)
             work = argv[++i];
         else if (arg == L"--only" && i + 1 < argc)
             only = argv[++i];
+        else if (arg == L"--sizes" && i + 1 < argc)
+            for (const wchar_t* p = argv[++i]; *p;) {
+                wchar_t* end = nullptr;
+                sizes.push_back(size_t(wcstoull(p, &end, 10)));
+                p = *end == L',' ? end + 1 : end + wcslen(end);
+            }
     }
     work = MakeWorkDir(work, L"tnlimits");
-    auto pick = [quick](std::vector<size_t> sizes) {
+    auto pick = [quick, &sizes](std::vector<size_t> own) {
+        if (!sizes.empty())
+            return sizes;
         if (quick)
-            sizes.resize(2);
-        return sizes;
+            own.resize(2);
+        return own;
     };
     struct Experiment {
         const wchar_t* name;
