@@ -6,7 +6,7 @@
 # plot to bench/plot.svg.
 #
 #   bench/run.sh                      both presets, 0.3 s per figure
-#   bench/run.sh --readme             the same, and the tables into README.md
+#   bench/run.sh --readme             the same, and the tables into docs/performance.md
 #   TN_BENCH_PRESETS=typical bench/run.sh
 #   TN_BENCH_SECONDS=1 TN_BENCH_CPU=0 bench/run.sh
 #   TN_BENCH_QUERY=GetComponentProducts bench/run.sh   (only the queries named so)
@@ -95,6 +95,6 @@ cd "$root"
 files=("$out/machine.jsonl")
 for preset in $presets; do files+=("$out/$preset.jsonl"); done
 readme=()
-if [ "${1:-}" = --readme ]; then readme=(--readme README.md); fi
+if [ "${1:-}" = --readme ]; then readme=(--readme docs/performance.md); fi
 python3 bench/report.py "${files[@]}" --markdown "$out/table.md" --svg bench/plot.svg "${readme[@]}"
 exit "$status"
