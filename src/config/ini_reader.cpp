@@ -638,30 +638,12 @@ void CIniReader::IndexSections() const
     // Sections are only ever appended (or all cleared), so the index grows
     // by the new ones while it has room, and is made afresh otherwise.
     size_t first = indexedSections_;
-    if (first == 0 || sectionSlots_.size() < 2 * sections_.size()) {
-        size_t slots = 16;
-        while (slots < 2 * sections_.size())
-            slots *= 2;
-        sectionSlots_.assign(slots, 0);
+    if (first == 0 || !sectionIndex_.HasRoomFor(sections_.size())) {
+        sectionIndex_.Reset(sections_.size());
         first = 0;
     }
-    const size_t mask = sectionSlots_.size() - 1;
-    for (size_t i = first; i < sections_.size(); ++i) {
-        const CIniSection& section = *sections_[i];
-        size_t slot = HashFolded(section.GetName(), section.GetNameLength()) & mask;
-        for (;; slot = (slot + 1) & mask) {
-            const uint32_t held = sectionSlots_[slot];
-            if (held == 0) {
-                sectionSlots_[slot] = static_cast<uint32_t>(i + 1);
-                break;
-            }
-            // The first section of a name is the one lookups find.
-            const CIniSection& other = *sections_[held - 1];
-            if (EqualsNoCase(other.GetName(), other.GetNameLength(), section.GetName(),
-                             section.GetNameLength()))
-                break;
-        }
-    }
+    for (size_t i = first; i < sections_.size(); ++i)
+        sectionIndex_.Insert(i, SectionNameAt());
     indexedSections_ = sections_.size();
 }
 
@@ -673,15 +655,10 @@ const CIniSection* CIniReader::FindIndexed(const wchar_t* name, size_t length) c
         return lastFound_;
     if (indexedSections_ != sections_.size())
         IndexSections();
-    const size_t mask = sectionSlots_.size() - 1;
-    for (size_t slot = HashFolded(name, length) & mask;; slot = (slot + 1) & mask) {
-        const uint32_t held = sectionSlots_[slot];
-        if (held == 0)
-            return nullptr;
-        const CIniSection* section = sections_[held - 1];
-        if (EqualsNoCase(section->GetName(), section->GetNameLength(), name, length))
-            return lastFound_ = section;
-    }
+    const size_t found = sectionIndex_.Find(name, length, SectionNameAt());
+    if (found == FoldedNameIndex::npos)
+        return nullptr;
+    return lastFound_ = sections_[found];
 }
 
 const wchar_t* CIniReader::GetString(const wchar_t* section, const wchar_t* key) const

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/folded_name_index.h"
 #include "config/ini_entry.h"
 #include "config/ini_key_filter.h"
 
@@ -122,11 +123,19 @@ private:
     // changed since; below kIndexMinSections a scan is cheaper.
     static constexpr size_t kIndexMinSections = 8;
     void IndexSections() const;
+    // The name of sections_[position], for the index.
+    auto SectionNameAt() const
+    {
+        return [this](size_t position) {
+            const CIniSection& section = *sections_[position];
+            return FoldedName{section.GetName(), section.GetNameLength()};
+        };
+    }
     const CIniSection* FindIndexed(const wchar_t* name, size_t length) const;
     // Appends a section named by the first `length` units of `name`, cut to
-    // a section name's length and trimmed. With `nameInPlace` the name is
-    // `name` is in the document's own text, and is terminated and kept
-    // there; otherwise it is copied into the document's storage.
+    // a section name's length and trimmed. With `nameInPlace` the name lies
+    // in the document's own text and is terminated and kept there;
+    // otherwise it is copied into the document's storage.
     CIniSection& AddSection(const wchar_t* name, size_t length, bool nameInPlace);
 
     // Makes text_ hold at least `units` code units and one spare unit,
@@ -156,9 +165,8 @@ private:
     std::wstring path_;
     bool partial_ = false;  // loaded with a key filter
     bool fileUnread_ = false;
-    // Open addressing: section index + 1 per slot, 0 for a free slot; its
-    // size a power of two at least twice the sections indexed.
-    mutable std::vector<uint32_t> sectionSlots_;
+    // The index holds the first indexedSections_ sections.
+    mutable FoldedNameIndex sectionIndex_;
     mutable size_t indexedSections_ = 0;
     // The section the index found last (the first of its name).
     mutable const CIniSection* lastFound_ = nullptr;
