@@ -61,12 +61,7 @@ FileReadFunction g_testFileRead = nullptr;
 void TrimSectionName(const wchar_t*& name, size_t& length)
 {
     length = std::min(length, CIniSection::kMaxNameChars);
-    while (length > 0 && *name == kBlank) {
-        ++name;
-        --length;
-    }
-    while (length > 0 && name[length - 1] == kBlank)
-        --length;
+    TrimBlanks(name, length);
 }
 
 // Lines as written by SaveAs: code units followed by CR LF.
