@@ -26,7 +26,7 @@ void StringList::Append(std::wstring text)
         return;
     }
     try {
-        BuildIndex();  // a larger table
+        BuildIndex();  // the table is full: it is made again, larger
     } catch (...) {
         items_.pop_back();  // list and index stay in step
         throw;
