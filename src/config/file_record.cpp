@@ -63,12 +63,7 @@ ItemText Item(const RecordScratch& scratch, int number)
 // `length` units of `text`, trimmed of blanks and cut to the field.
 void CopyTrimmed(const wchar_t* text, size_t length, wchar_t* field, size_t capacity)
 {
-    while (length > 0 && *text == L' ') {
-        ++text;
-        --length;
-    }
-    while (length > 0 && text[length - 1] == L' ')
-        --length;
+    TrimBlanks(text, length);
     const size_t kept = std::min(length, capacity - 1);
     std::wmemcpy(field, text, kept);
     field[kept] = L'\0';

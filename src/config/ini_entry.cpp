@@ -4,25 +4,21 @@
 #include <cwchar>
 
 #include "config/char_search.h"
+#include "config/text_utils.h"
 
 namespace tn {
 namespace {
 
 constexpr wchar_t kQuote = L'"';
 constexpr wchar_t kCR = L'\r';
-constexpr wchar_t kBlank = L' ';
 
 // The key of a line: trimmed of blanks, cut to its field, trimmed again so
 // a cut does not leave trailing blanks.
 void TrimKey(const wchar_t*& key, size_t& length)
 {
-    while (length > 0 && *key == kBlank) {
-        ++key;
-        --length;
-    }
+    SkipLeadingBlanks(key, length);
     length = std::min(length, CIniEntry::kMaxKeyChars);
-    while (length > 0 && key[length - 1] == kBlank)
-        --length;
+    DropTrailingBlanks(key, length);
 }
 
 // Strips one trailing CR, then a closing quote (a quote one place before the

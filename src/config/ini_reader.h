@@ -1,50 +1,18 @@
 #pragma once
-#include <windows.h>
-
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "config/ini_entry.h"
+#include "config/ini_file_text.h"
 #include "config/ini_key_filter.h"
+#include "config/ini_section.h"
+#include "config/ini_section_index.h"
+#include "config/ini_section_pool.h"
+#include "config/ini_text_arena.h"
 
 namespace tn {
-
-// One [section] of an INI document: its name and its entries in file order.
-// Sections are made and owned by their document, which also keeps the text
-// of their names.
-class CIniSection {
-public:
-    static constexpr size_t kMaxNameChars = 127;
-
-    CIniSection() = default;
-    CIniSection(const CIniSection&) = delete;
-    CIniSection& operator=(const CIniSection&) = delete;
-
-    const wchar_t* GetName() const { return name_; }
-    size_t GetNameLength() const { return nameLength_; }
-    size_t GetEntryCount() const { return entries_.size(); }
-    // Null when the index is not below the count.
-    const CIniEntry* GetEntryAt(size_t index) const;
-    CIniEntry* GetEntryAt(size_t index);
-    // The first entry whose key equals `key` (case rule of text_utils.h); null if none.
-    const CIniEntry* FindEntry(const wchar_t* key) const;
-    CIniEntry* FindEntry(const wchar_t* key);
-    void AddEntry(CIniEntry entry);
-
-private:
-    friend class CIniReader;
-    friend class IniLineParser;
-    // Empties the section for its next use, keeping its entry array.
-    void Empty();
-
-    // NUL-terminated, held by the document.
-    const wchar_t* name_ = L"";
-    size_t nameLength_ = 0;
-    std::vector<CIniEntry> entries_;
-};
 
 // The in-memory form of one UTF-16LE INI file of the installation.
 class CIniReader {
@@ -118,69 +86,44 @@ private:
 
     bool LoadFile(const wchar_t* path, const CIniKeyFilter* keys);
     void ParseBytes(const void* bytes, size_t size, const CIniKeyFilter* keys);
-    // The index of sections_ by folded name, (re)built when the sections
-    // changed since; below kIndexMinSections a scan is cheaper.
-    static constexpr size_t kIndexMinSections = 8;
-    void IndexSections() const;
-    const CIniSection* FindIndexed(const wchar_t* name, size_t length) const;
     // Appends a section named by the first `length` units of `name`, cut to
-    // a section name's length and trimmed. With `nameInPlace` the name is
-    // `name` is in the document's own text, and is terminated and kept
-    // there; otherwise it is copied into the document's storage.
+    // a section name's length and trimmed. With `nameInPlace` the name lies
+    // in the document's own text and is terminated and kept there;
+    // otherwise it is copied into the document's storage.
     CIniSection& AddSection(const wchar_t* name, size_t length, bool nameInPlace);
 
     // Makes text_ hold at least `units` code units and one spare unit,
     // keeping the buffer when it is large enough. False when memory runs out.
     bool ReserveFileText(size_t units);
-    // Parses the first `units` code units of text_: parsed entries point
-    // into it.
-    void ParseFileText(size_t units, const CIniKeyFilter* keys);
     // Keeps a NUL-terminated copy of `length` characters for as long as the
-    // document lives (until Clear); parsed entries point into these blocks.
-    const wchar_t* StoreText(const wchar_t* text, size_t length);
-    void ReserveText(size_t chars);
-
-    // The sections in file order. Their objects live in blocks of
-    // kSectionBlock, made as needed; the first sectionsUsed_ objects are in
-    // use, the rest are emptied ones kept with their entry arrays for the
-    // next load, so that loading one file after another into a reader makes
-    // no new objects. (Objects never move: sections_ points at them.)
-    static constexpr size_t kSectionBlock = 16;
-    CIniSection& SectionObject(size_t index)
+    // document lives (until Clear); parsed entries point into these copies.
+    const wchar_t* StoreText(const wchar_t* text, size_t length)
     {
-        return sectionBlocks_[index / kSectionBlock][index % kSectionBlock];
+        return texts_.Store(text, length);
     }
+
+    // The sections in file order; their objects come from sectionPool_.
     std::vector<CIniSection*> sections_;
-    std::vector<std::unique_ptr<CIniSection[]>> sectionBlocks_;
-    size_t sectionsUsed_ = 0;
+    IniSectionPool sectionPool_;
+    mutable IniSectionIndex sectionIndex_;
     std::wstring path_;
     bool partial_ = false;  // loaded with a key filter
     bool fileUnread_ = false;
-    // Open addressing: section index + 1 per slot, 0 for a free slot; its
-    // size a power of two at least twice the sections indexed.
-    mutable std::vector<uint32_t> sectionSlots_;
-    mutable size_t indexedSections_ = 0;
-    // The section the index found last (the first of its name).
-    mutable const CIniSection* lastFound_ = nullptr;
     // The file text, and how many code units its buffer holds. A document
     // that is loaded again (a search loads one file after another into one
-    // reader) keeps the buffer, the section objects and the parser's line
-    // buffer, so a load allocates only where a file is larger than every one
-    // before it.
+    // reader) keeps the buffer, the section objects, the first block of
+    // stored texts and the parser's line buffer, so a load allocates only
+    // where a file is larger than every one before it.
     std::unique_ptr<wchar_t[]> text_;
     size_t textCapacity_ = 0;
     // Where a line of several pieces is joined; made at the first such line.
     std::unique_ptr<wchar_t[]> lineBuffer_;
-    std::vector<std::unique_ptr<wchar_t[]>> textBlocks_;
-    size_t firstBlockChars_ = 0;
-    wchar_t* textNext_ = nullptr;
-    size_t textRoom_ = 0;
+    IniTextArena texts_;
 };
 
 // Tests replace the system's ReadFile used by CIniReader::Load, to make a
 // read fail after the open as a locked byte range or an I/O error does;
 // null restores it.
-using FileReadFunction = BOOL(WINAPI*)(HANDLE, void*, DWORD, DWORD*, OVERLAPPED*);
 void SetFileReadForTesting(FileReadFunction read);
 // Tests make the window through which a partial load reads its file as
 // small as a line's worth and `extra` code units, so that a small file

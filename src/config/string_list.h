@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "config/folded_name_index.h"
+
 namespace tn {
 
 // An ordered, growable array of wide strings. Duplicates are allowed unless
@@ -43,14 +45,16 @@ private:
     static constexpr size_t kIndexThreshold = 16;
 
     void BuildIndex() const;
-    // Enters items_[position] unless an equal element is there already.
-    void IndexItem(size_t position) const;
-    bool Scan(const wchar_t* text, size_t length) const;
+    // The element at a position, for the index.
+    auto NameAt() const
+    {
+        return [this](size_t position) {
+            return FoldedName{items_[position].data(), items_[position].size()};
+        };
+    }
 
     std::vector<std::wstring> items_;
-    // Open addressing: element position + 1 per slot, 0 for a free slot; a
-    // power of two at least twice the elements. Valid while indexed_.
-    mutable std::vector<uint32_t> slots_;
+    mutable FoldedNameIndex index_;  // valid while indexed_
     mutable bool indexed_ = false;
 };
 

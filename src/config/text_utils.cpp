@@ -1,7 +1,7 @@
-#include <algorithm>
-#include <climits>
 #include "config/text_utils.h"
 
+#include <algorithm>
+#include <climits>
 #include <cwchar>
 
 #include "win32/wide_text.h"
@@ -9,7 +9,6 @@
 namespace tn {
 namespace {
 
-constexpr wchar_t kBlank = L' ';
 // ParseHex looks at no more than this many leading characters.
 constexpr size_t kHexMaxDigits = 8;
 
@@ -60,36 +59,40 @@ bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix)
 
 void TrimLeft(std::wstring& text)
 {
-    const size_t first = text.find_first_not_of(kBlank);
-    text.erase(0, first == std::wstring::npos ? text.size() : first);
+    const wchar_t* start = text.data();
+    size_t length = text.size();
+    SkipLeadingBlanks(start, length);
+    text.erase(0, static_cast<size_t>(start - text.data()));
 }
 
 void Trim(std::wstring& text)
 {
-    TrimLeft(text);
-    const size_t last = text.find_last_not_of(kBlank);
-    text.erase(last == std::wstring::npos ? 0 : last + 1);
+    const wchar_t* start = text.data();
+    size_t length = text.size();
+    TrimBlanks(start, length);
+    const size_t skip = static_cast<size_t>(start - text.data());
+    text.erase(skip + length);
+    text.erase(0, skip);
 }
 
 void TrimLeft(wchar_t* text)
 {
-    if (!text || *text != kBlank)
+    if (!text || !IsBlank(*text))
         return;
-    size_t skip = 0;
-    while (text[skip] == kBlank)
-        ++skip;
-    const size_t rest = wcslen(text + skip);
-    wmemmove(text, text + skip, rest + 1);
+    const wchar_t* start = text;
+    size_t length = wcslen(text);
+    SkipLeadingBlanks(start, length);
+    wmemmove(text, start, length + 1);
 }
 
 void Trim(wchar_t* text)
 {
     if (!text)
         return;
-    TrimLeft(text);
+    const wchar_t* start = text;
     size_t length = wcslen(text);
-    while (length > 0 && text[length - 1] == kBlank)
-        --length;
+    TrimBlanks(start, length);
+    wmemmove(text, start, length);
     text[length] = L'\0';
 }
 

@@ -18,6 +18,26 @@ bool EqualsNoCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLe
 bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix);
 
 // Blanks are U+0020 only; TAB, CR and LF are not blanks.
+inline bool IsBlank(wchar_t c) { return c == L' '; }
+// Narrow the counted text [text, text + length) past its leading blanks,
+// its trailing blanks, or both; the text itself is not touched.
+inline void SkipLeadingBlanks(const wchar_t*& text, size_t& length)
+{
+    while (length > 0 && IsBlank(*text)) {
+        ++text;
+        --length;
+    }
+}
+inline void DropTrailingBlanks(const wchar_t* text, size_t& length)
+{
+    while (length > 0 && IsBlank(text[length - 1]))
+        --length;
+}
+inline void TrimBlanks(const wchar_t*& text, size_t& length)
+{
+    SkipLeadingBlanks(text, length);
+    DropTrailingBlanks(text, length);
+}
 void TrimLeft(std::wstring& text);
 void Trim(std::wstring& text);
 void TrimLeft(wchar_t* text);  // in place; null is accepted
