@@ -22,7 +22,7 @@ expect() {  # expect WHAT EXPECTED ACTUAL
 }
 host_before=$(ls /proc/sys/fs/binfmt_misc 2>/dev/null)
 without() { "$root/tests/without_i386.sh" "$@" 2>&1; }
-choice='source scripts/wine-env.sh >/dev/null; echo "$TN_I386 $TN_PRESET $TN_WINE_LOADER"'
+choice='set -e; source scripts/wine-env.sh >/dev/null; echo "$TN_I386 $TN_PRESET $TN_WINE_LOADER"'
 
 cd "$root"
 expect "no native 32-bit code, emulator there" "emulated /*" "$(without bash scripts/can-run-32bit.sh)"
