@@ -39,6 +39,7 @@ install(TARGETS ${tn_modules} RUNTIME DESTINATION bin LIBRARY DESTINATION bin)
 # still be symbolised. The build tree keeps the unstripped modules. objcopy
 # and strip write SOURCE_DATE_EPOCH into the PE header they rewrite.
 install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${TN_SOURCE_DATE_EPOCH})")
+set(tn_sign_arguments "")
 foreach(module IN LISTS tn_modules)
     install(CODE "
         set(file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/$<TARGET_FILE_NAME:${module}>\")
@@ -48,7 +49,13 @@ foreach(module IN LISTS tn_modules)
         execute_process(COMMAND ${CMAKE_OBJCOPY} \"--add-gnu-debuglink=\${file}.debug\" \"\${file}\"
                         COMMAND_ERROR_IS_FATAL ANY)
         message(STATUS \"Stripped: \${file} (debug information in \${file}.debug)\")")
+    string(APPEND tn_sign_arguments
+        " \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/$<TARGET_FILE_NAME:${module}>\"")
 endforeach()
+# Then signed, when a certificate is given (scripts/sign.sh); signing leaves
+# the debug files as they are.
+install(CODE "execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/sign.sh${tn_sign_arguments}
+                              COMMAND_ERROR_IS_FATAL ANY)")
 
 install(FILES ${TN_IMPLIB} ${TN_MSVC_IMPLIB} ${TN_DEF} DESTINATION lib)
 install(FILES include/TNInstall.h DESTINATION include)
