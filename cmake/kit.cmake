@@ -32,6 +32,7 @@ add_custom_target(TNInstall_msvc_implib ALL DEPENDS ${TN_MSVC_IMPLIB})
 
 set(tn_modules TNInstall Vaultcore tninstall)
 tn_stamp_module(${tn_modules})
+tn_mark_no_seh(${tn_modules})
 install(TARGETS ${tn_modules} RUNTIME DESTINATION bin LIBRARY DESTINATION bin)
 
 # The shipped modules are stripped; their debug information goes to a file
