@@ -14,9 +14,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/i386.sh"
 
 # The x86_64 cross compiler builds the copy of the library that the tests run
 # on machines that cannot execute 32-bit code (scripts/test.sh). clang, lld and
-# llvm make and prove the import library for Microsoft's toolchain.
+# llvm make and prove the import library for Microsoft's toolchain. python3
+# writes the release archive; osslsigncode signs it (scripts/sign.sh) and,
+# with a test certificate that openssl makes, the tests verify it.
 packages64=(cmake make g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-            wine wine64 googletest python3 clang lld llvm)
+            wine wine64 googletest python3 clang lld llvm osslsigncode openssl)
 package32=wine32:i386
 
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi

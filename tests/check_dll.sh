@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Checks the built modules' files: TNInstall.dll is PE32 i386, exports exactly
-# ordinals 1..19 with no names, and both DLLs import system DLLs only.
+# ordinals 1..19 with no names, and both DLLs import system DLLs only. Then
+# the hardening of all three modules: ASLR and DEP, the stack protector, and
+# NO_SEH where their code proves it true (TN_HARDENING=OFF: no NO_SEH, no
+# protector). The unstripped modules of the build tree are read, since their
+# symbols tell code from the tables the linker puts among it; the kit test
+# checks that the archive's modules hold the same code.
+#   check_dll.sh TNInstall.dll Vaultcore.dll tninstall.exe
 set -u
-dll=$1 vault=$2
+dll=$1 vault=$2 tool=$3
 objdump=i686-w64-mingw32-objdump
 fail=0
 check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
@@ -24,6 +30,45 @@ for f in "$dll" "$vault"; do
     for i in $imports; do
         check "$(basename "$f") imports $i, a system DLL" '[[ "$i" =~ $allowed ]]'
     done
+done
+
+# Every %fs access in a module's code, as "function: instruction". On i686
+# Windows %fs addresses the thread's information block, whose first word
+# (%fs:0) heads the chain of SEH handlers: a module that installs a handler
+# writes it. The tables the linker puts at the end of .text (constructor and
+# destructor lists, C++ exception tables) are data and left out.
+fs_accesses() {
+    $objdump -d --no-show-raw-insn "$1" | awk '
+        /^[0-9a-f]+ <.*>:$/ { symbol = substr($2, 2, length($2) - 3); next }
+        symbol ~ /^(\.gcc_except_table|\.ctors|\.dtors|__CTOR_LIST__|__DTOR_LIST__)/ { next }
+        /%fs:/ { sub(/^ *[0-9a-f]+:\t/, ""); print symbol ": " $0 }'
+}
+# Allowed: the runtime's startup (__CRT_INIT@12 of a DLL, ___tmainCRTStartup
+# of a program) reading the block's own address at %fs:0x18 to take the
+# stack base at offset 4 for its startup lock. Anything else, including an
+# access through a register, which could reach %fs:0, counts as SEH use.
+seh_uses() {
+    grep -vE '^(__CRT_INIT@12|___tmainCRTStartup): mov +%fs:0x18,%e[a-z]x$' <<<"$1"
+}
+hardening=${TN_HARDENING:-ON}
+for f in "$dll" "$vault" "$tool"; do
+    name=$(basename "$f")
+    flags=$($objdump -p "$f" | sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p')
+    check "$name has ASLR (DYNAMIC_BASE)" 'grep -q DYNAMIC_BASE <<<"$flags"'
+    check "$name has DEP (NX_COMPAT)" 'grep -q NX_COMPAT <<<"$flags"'
+    accesses=$(fs_accesses "$f")
+    uses=$(seh_uses "$accesses")
+    check "$name installs no SEH handler: no %fs:0 access, no %fs access through a register${uses:+ (found: $(echo $uses))}" \
+        '[ -z "$uses" ]'
+    echo "   $name %fs accesses: ${accesses:-none}"
+    protected=$($objdump -d --no-show-raw-insn "$f" | grep -c 'call .*<___stack_chk_fail>')
+    if [ "$hardening" = ON ]; then
+        check "$name is marked NO_SEH" 'grep -q NO_SEH <<<"$flags"'
+        check "$name has the stack protector ($protected checked returns)" '[ "$protected" -gt 0 ]'
+    else
+        check "$name is not marked NO_SEH (hardening off)" '! grep -q NO_SEH <<<"$flags"'
+        check "$name has no stack protector (hardening off)" '[ "$protected" = 0 ]'
+    fi
 done
 [ $fail = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
 exit $fail

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Makes the release archive (`--target package`), unpacks it as a caller
 # receives it and checks it: the layout, stripped modules with their debug
-# files, imports from the committed list only (i686), the C example built
+# files, unsigned without a certificate, their code that of the build tree
+# (which dll_file_facts proves free of SEH handlers) and their hardening
+# flags, imports from the committed list only (i686), the C example built
 # through find_package and the lld-link caller built from the archive alone,
 # both binding TNInstall.dll by ordinal. Then lays out build/kit-run, where
-# the e2e tests run against the archive's modules (the kit_e2e tests).
+# the e2e tests run against the archive's modules (the kit_e2e tests; the
+# kit_signed test puts signed modules there first).
 #   check_kit.sh <build dir>; the rest comes from the environment (tests/CMakeLists.txt).
 set -u
 build=$1
@@ -36,8 +39,11 @@ by_ordinal_only() {
 }
 
 rm -rf "$unpacked" "$run" "$zip"
+unset TN_SIGN_PFX TN_SIGN_PASSWORD TN_SIGN_TIMESTAMP_URL
 check "the package target makes $name.zip" \
     'cmake --build "$build" --target package >"$build/package.log" 2>&1 && [ -f "$zip" ]'
+check "without a certificate the package step says in one line that it signs nothing" \
+    '[ "$(grep -c "sign: " "$build/package.log")" = 1 ] && grep -q "sign: no certificate" "$build/package.log"'
 mkdir -p "$unpacked"
 check "the archive unpacks" '(cd "$unpacked" && cmake -E tar xf "$zip")'
 
@@ -50,12 +56,27 @@ for f in $modules $(for m in $modules; do echo "$m.debug"; done) \
 done
 check "README.txt names the version" 'grep -q "TNInstall $TN_VERSION " "$kit/README.txt"'
 
+# The SHA-256 of a module's code.
+code_of() {
+    "$TN_OBJCOPY" -O binary --only-section=.text "$1" "$build/kit-code.bin" && sha256sum <"$build/kit-code.bin"
+    rm -f "$build/kit-code.bin"
+}
 for m in $modules; do
     sections=$("$TN_OBJDUMP" -h "$kit/$m")
     check "$m is stripped" '! grep -q "\.debug_" <<<"$sections"'
     check "$m links its debug file" 'grep -q "\.gnu_debuglink" <<<"$sections"'
     check "$m.debug holds the debug information" \
         '"$TN_OBJDUMP" -h "$kit/$m.debug" | grep -q "\.debug_info"'
+    headers=$("$TN_OBJDUMP" -p "$kit/$m")
+    check "$m carries no signature" 'grep -Eq "^Entry 4 0+ 0+ Security Directory" <<<"$headers"'
+    check "$m holds the code of the build tree's $(basename "$m")" \
+        '[ "$(code_of "$kit/$m")" = "$(code_of "$build/bin/$(basename "$m")")" ]'
+    flags=$(sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' <<<"$headers")
+    expected="DYNAMIC_BASE NX_COMPAT"
+    [ "$TN_KIT_ARCH" = win32 ] && [ "${TN_HARDENING:-ON}" = ON ] && expected+=" NO_SEH"
+    for flag in $expected; do
+        check "$m is marked $flag" 'grep -qw "$flag" <<<"$flags"'
+    done
 done
 
 # Every function a shipped module imports is on the committed list, each
