@@ -10,8 +10,7 @@
 set -u
 dll=$1 vault=$2 tool=$3
 objdump=i686-w64-mingw32-objdump
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
+source "$(dirname "$0")/check_lib.sh"
 
 headers=$($objdump -p "$dll")
 check "TNInstall.dll is pei-i386" 'grep -q "file format pei-i386" <<<"$headers"'
@@ -53,7 +52,7 @@ seh_uses() {
 hardening=${TN_HARDENING:-ON}
 for f in "$dll" "$vault" "$tool"; do
     name=$(basename "$f")
-    flags=$($objdump -p "$f" | sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p')
+    flags=$($objdump -p "$f" | pe_flags)
     check "$name has ASLR (DYNAMIC_BASE)" 'grep -q DYNAMIC_BASE <<<"$flags"'
     check "$name has DEP (NX_COMPAT)" 'grep -q NX_COMPAT <<<"$flags"'
     accesses=$(fs_accesses "$f")
@@ -70,5 +69,4 @@ for f in "$dll" "$vault" "$tool"; do
         check "$name has no stack protector (hardening off)" '[ "$protected" = 0 ]'
     fi
 done
-[ $fail = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
-exit $fail
+finish_checks

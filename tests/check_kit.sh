@@ -17,8 +17,7 @@ zip=$build/$name.zip
 unpacked=$build/kit
 kit=$unpacked/$name
 run=$build/kit-run
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
+source "$(dirname "$0")/check_lib.sh"
 
 # DLL!function, one a line, for every function a module imports.
 imports_of() {
@@ -71,7 +70,7 @@ for m in $modules; do
     check "$m carries no signature" 'grep -Eq "^Entry 4 0+ 0+ Security Directory" <<<"$headers"'
     check "$m holds the code of the build tree's $(basename "$m")" \
         '[ "$(code_of "$kit/$m")" = "$(code_of "$build/bin/$(basename "$m")")" ]'
-    flags=$(sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' <<<"$headers")
+    flags=$(pe_flags <<<"$headers")
     expected="DYNAMIC_BASE NX_COMPAT"
     [ "$TN_KIT_ARCH" = win32 ] && [ "${TN_HARDENING:-ON}" = ON ] && expected+=" NO_SEH"
     for flag in $expected; do
@@ -116,5 +115,4 @@ done
 cp -r "$build/bin/demo" "$run"/
 check "the e2e folder holds the archive's modules" 'cmp -s "$kit/bin/TNInstall.dll" "$run/TNInstall.dll"'
 
-[ $fail = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
-exit $fail
+finish_checks

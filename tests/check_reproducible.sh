@@ -24,8 +24,7 @@ unset SOURCE_DATE_EPOCH
 work=$(mktemp -d "${TMPDIR:-/tmp}/tn-reproducible.XXXXXX")
 version=$(sed -n 's/^#define TN_VERSION_\(MAJOR\|MINOR\|PATCH\) \([0-9]*\)$/\2/p' "$source_dir/include/tn_version.h" | paste -sd.)
 name=TNInstall-$version-win32
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
+source "$(dirname "$0")/check_lib.sh"
 
 # One step, timed: step <label> <log> <command...>
 step() {
@@ -79,5 +78,4 @@ if [ $fail = 0 ]; then
 fi
 
 [ $fail = 0 ] && rm -rf "$work"
-[ $fail = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed (the builds are kept in $work)"
-exit $fail
+finish_checks "the builds are kept in $work"

@@ -16,8 +16,7 @@ out=$build/kit-signed
 kit=$out/unpacked/$name
 tool=${TN_OSSLSIGNCODE:-osslsigncode}
 modules="bin/TNInstall.dll bin/Vaultcore.dll bin/tninstall.exe"
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
+source "$(dirname "$0")/check_lib.sh"
 
 for t in openssl "$tool"; do
     if ! command -v "$t" >/dev/null; then
@@ -78,5 +77,4 @@ for m in $modules; do
     check "build/kit-run holds the signed $(basename "$m")" 'cmp -s "$kit/$m" "$build/kit-run/$(basename "$m")"'
 done
 
-[ $fail = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
-exit $fail
+finish_checks
